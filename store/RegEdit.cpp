@@ -1,0 +1,18 @@
+#include "store/RegEdit.h"
+
+#include "store/RegistryPath.h"
+#include "store/RegistryText.h"
+
+std::wstring RegEdit::ReadStartPage(std::wstring_view path) const {
+    const auto where = store::parseRegistryPath(path);
+    if (!where) return {};
+    const auto data = registry_.read(where->hive, where->key, where->value);
+    if (!data) return {};
+    return store::registryDataToText(*data, [this](const std::wstring& s) { return registry_.expandEnvironment(s); });
+}
+
+void RegEdit::WriteStartPage(std::wstring_view path, const std::wstring& value) const {
+    const auto where = store::parseRegistryPath(path);
+    if (!where) return;
+    registry_.writeString(where->hive, where->key, where->value, value);
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "platform/Registry.h"
+
+// The watched value: hive, key and value name in one path.
+inline constexpr std::wstring_view StartPageKey =
+    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main\\Start Page";
+
+// The only way the program touches the watched value. Every failure is
+// swallowed: an unreadable value is the empty text, a failed write does nothing.
+class RegEdit {
+public:
+    explicit RegEdit(platform::Registry& registry) : registry_(registry) {}
+
+    std::wstring ReadStartPage(std::wstring_view path) const;
+    void WriteStartPage(std::wstring_view path, const std::wstring& value) const;
+
+private:
+    platform::Registry& registry_;
+};

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeUi.h"
+#include "watch/Watch.h"
+
+using ui::Answer;
+
+namespace {
+std::wstring question(const std::wstring& v) {
+    return L"HomePage has been changed to '" + v + L"'! Do you wish to keep this setting?";
+}
+} // namespace
+
+class WatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page.set(L"http://ref.example/");
+        lblHomePage.text = L"http://ref.example/";
+    }
+
+    FakeRegistry registry;
+    StartPageInRegistry page{registry};
+    RegEdit store{registry};
+    FakeCaption lblHomePage, lblStatus{L"Scanning for changes..."}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
+    FakeTimer timer1;
+    ScriptedDialogs dialogs;
+    watch::Watch watch{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
+
+    std::wstring stored() const { return store.ReadStartPage(StartPageKey); }
+};
+
+TEST_F(WatchTest, UnchangedValueAsksNothingAndLeavesTheStatusAlone) {
+    for (int i = 0; i < 5; ++i) watch.Timer1_Timer();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(lblStatus.sets, 0);
+    EXPECT_EQ(registry.writes, 0);
+}
+
+TEST_F(WatchTest, NoWritesTheReferenceBack) {
+    page.set(L"http://evil.example/");
+    dialogs.answers = {Answer::No};
+    dialogs.whileAsking = [&] { EXPECT_EQ(lblStatus.text, L"HomePage changed!"); };
+    watch.Timer1_Timer();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, question(L"http://evil.example/"));
+    EXPECT_EQ(dialogs.shown[0].title, L"Warning!");
+    EXPECT_EQ(stored(), L"http://ref.example/");
+    EXPECT_EQ(lblHomePage.text, L"http://ref.example/");
+    EXPECT_EQ(lblStatus.text, L"Scanning for changes...");
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST_F(WatchTest, YesKeepsTheNewValueAndConfirms) {
+    page.set(L"http://new.example/");
+    dialogs.answers = {Answer::Yes};
+    watch.Timer1_Timer();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].kind, L"information");
+    EXPECT_EQ(dialogs.shown[1].text, L"New Homepage stored");
+    EXPECT_EQ(dialogs.shown[1].title, L"HomePage stored");
+    EXPECT_EQ(lblHomePage.text, L"http://new.example/");
+    EXPECT_EQ(stored(), L"http://new.example/");
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+}
+
+TEST_F(WatchTest, YesAcceptsTheValueTheUserSawNotALaterOne) {
+    page.set(L"http://shown.example/");
+    dialogs.answers = {Answer::Yes, Answer::No};
+    dialogs.whileAsking = [&] {
+        dialogs.whileAsking = nullptr;
+        page.set(L"http://sneaky.example/");
+    };
+    watch.Timer1_Timer();
+    EXPECT_EQ(lblHomePage.text, L"http://shown.example/");
+    // The later value is a change of its own, asked about at the next tick.
+    watch.Timer1_Timer();
+    ASSERT_EQ(dialogs.questions(), 2u);
+    EXPECT_EQ(dialogs.shown.back().text, question(L"http://sneaky.example/"));
+    EXPECT_EQ(stored(), L"http://shown.example/");
+}
+
+TEST_F(WatchTest, DifferencesThatCount) {
+    struct Case {
+        const char* what;
+        std::wstring reference;
+        std::optional<std::wstring> value; // nothing: the value is deleted
+        std::wstring shown;
+    } cases[] = {
+        {"letter case", L"http://a.example/", L"http://A.example/", L"http://A.example/"},
+        {"trailing space", L"http://a.example/", L"http://a.example/ ", L"http://a.example/ "},
+        {"deleted value", L"http://a.example/", std::nullopt, L""},
+        {"unreadable at start-up, readable now", L"", L"http://a.example/", L"http://a.example/"},
+    };
+    for (const auto& c : cases) {
+        lblHomePage.text = c.reference;
+        if (c.value) page.set(*c.value); else page.erase();
+        dialogs.shown.clear();
+        dialogs.answers = {Answer::No};
+        watch.Timer1_Timer();
+        ASSERT_EQ(dialogs.questions(), 1u) << c.what;
+        EXPECT_EQ(dialogs.shown[0].text, question(c.shown)) << c.what;
+        ASSERT_NE(page.get(), nullptr) << c.what;
+        EXPECT_EQ(page.get()->type, platform::RegSz) << c.what;
+        EXPECT_EQ(stored(), c.reference) << c.what;
+    }
+}
+
+TEST_F(WatchTest, YesOnADeletedValueMakesTheReferenceEmpty) {
+    page.erase();
+    dialogs.answers = {Answer::Yes};
+    watch.Timer1_Timer();
+    EXPECT_EQ(lblHomePage.text, L"");
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.questions(), 1u);
+}
+
+TEST_F(WatchTest, RestoredBeforeTheNextTickAsksNothing) {
+    page.set(L"http://evil.example/");
+    page.set(L"http://ref.example/");
+    watch.Timer1_Timer();
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(WatchTest, TicksInsideOpenBoxesDoNothing) {
+    page.set(L"http://evil.example/");
+    dialogs.answers = {Answer::Yes};
+    int inner = 0;
+    dialogs.whileAsking = [&] {
+        page.set(L"http://other.example/");
+        watch.Timer1_Timer();
+        ++inner;
+    };
+    dialogs.whileInforming = [&] {
+        watch.Timer1_Timer();
+        ++inner;
+    };
+    watch.Timer1_Timer();
+    EXPECT_EQ(inner, 2);
+    EXPECT_EQ(dialogs.questions(), 1u);
+    EXPECT_FALSE(watch.asking());
+}
+
+TEST_F(WatchTest, FailedWriteBackAsksAgainAtTheNextTick) {
+    page.set(L"http://evil.example/");
+    registry.failWrites = true;
+    watch.Timer1_Timer();
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.questions(), 2u);
+    registry.failWrites = false;
+    watch.Timer1_Timer();
+    EXPECT_EQ(stored(), L"http://ref.example/");
+}
+
+TEST_F(WatchTest, ToggleSwitchesTimerStatusAndBothCaptions) {
+    watch.cmdDisable_Click();
+    EXPECT_FALSE(timer1.on);
+    EXPECT_EQ(lblStatus.text, L"Disabled");
+    EXPECT_EQ(cmdDisable.text, L"Enable");
+    EXPECT_EQ(mDisable.text, L"Enable");
+    watch.mDisable_Click();
+    EXPECT_TRUE(timer1.on);
+    EXPECT_EQ(lblStatus.text, L"Scanning for changes...");
+    EXPECT_EQ(cmdDisable.text, L"Disable");
+    EXPECT_EQ(mDisable.text, L"Disable");
+    EXPECT_EQ(registry.reads, 0);
+    EXPECT_EQ(lblHomePage.text, L"http://ref.example/");
+}
+
+TEST_F(WatchTest, ChangeWhileSuspendedIsFoundOnResume) {
+    watch.cmdDisable_Click();
+    page.set(L"http://evil.example/");
+    watch.cmdDisable_Click();
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.questions(), 1u);
+}
+
+TEST_F(WatchTest, SuspendingDuringTheQuestionKeepsTheStatusDisabled) {
+    page.set(L"http://evil.example/");
+    dialogs.whileAsking = [&] { watch.mDisable_Click(); };
+    watch.Timer1_Timer();
+    EXPECT_EQ(lblStatus.text, L"Disabled");
+    EXPECT_EQ(stored(), L"http://ref.example/");
+}

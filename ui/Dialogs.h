@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+namespace ui {
+
+enum class Answer { Yes, No, Other };
+
+// Modal boxes: each returns only once the user has closed it; the event loop
+// goes on delivering ticks and clicks meanwhile.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Yes and No, exclamation icon.
+    virtual Answer askYesNo(const std::wstring& text, const std::wstring& title) = 0;
+    // OK, information icon.
+    virtual void inform(const std::wstring& text, const std::wstring& title) = 0;
+    // The typed text, or the empty text when cancelled.
+    virtual std::wstring inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) = 0;
+};
+
+} // namespace ui

@@ -1,0 +1,27 @@
+#pragma once
+
+namespace ui {
+
+// The native handle, opaque to the logic; the shell and stacking calls take it.
+using NativeWindow = void*;
+
+class Window {
+public:
+    virtual ~Window() = default;
+    // Modeless: returns at once; showing a shown window leaves it shown.
+    virtual void show() = 0;
+    // Keeps the window and its state.
+    virtual void hide() = 0;
+    // Destroys the window.
+    virtual void unload() = 0;
+    virtual NativeWindow handle() const = 0;
+};
+
+// Ends the process's event loop: no handler runs after it.
+class Program {
+public:
+    virtual ~Program() = default;
+    virtual void end() = 0;
+};
+
+} // namespace ui

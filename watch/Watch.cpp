@@ -1,0 +1,59 @@
+#include "watch/Watch.h"
+
+namespace watch {
+namespace {
+
+class Flag {
+public:
+    explicit Flag(bool& f) : f_(f) { f_ = true; }
+    ~Flag() { f_ = false; }
+    Flag(const Flag&) = delete;
+    Flag& operator=(const Flag&) = delete;
+
+private:
+    bool& f_;
+};
+
+void setIfDifferent(ui::Caption& c, const std::wstring& text) {
+    if (c.caption() != text) c.setCaption(text);
+}
+
+} // namespace
+
+void Watch::Timer1_Timer() {
+    if (asking_) return;
+    const std::wstring current = store_.ReadStartPage(StartPageKey);
+    if (current != c_.lblHomePage.caption()) {
+        const Flag guard(asking_);
+        c_.lblStatus.setCaption(kChanged);
+        // The question shows the value this tick read, and Yes accepts exactly
+        // that value: a later change is asked about at the next tick.
+        const auto answer = dialogs_.askYesNo(
+            L"HomePage has been changed to '" + current + L"'! Do you wish to keep this setting?", L"Warning!");
+        if (answer == ui::Answer::Yes) {
+            c_.lblHomePage.setCaption(current);
+            dialogs_.inform(L"New Homepage stored", L"HomePage stored");
+        } else {
+            store_.WriteStartPage(StartPageKey, c_.lblHomePage.caption());
+        }
+    }
+    // Watching may have been suspended while the question was open; the
+    // status then stays "Disabled" rather than claiming to scan.
+    if (c_.Timer1.enabled()) setIfDifferent(c_.lblStatus, kScanning);
+}
+
+void Watch::cmdDisable_Click() {
+    if (c_.cmdDisable.caption() == L"Disable") {
+        c_.Timer1.setEnabled(false);
+        c_.lblStatus.setCaption(kDisabled);
+        c_.cmdDisable.setCaption(L"Enable");
+        c_.mDisable.setCaption(L"Enable");
+    } else {
+        c_.Timer1.setEnabled(true);
+        c_.lblStatus.setCaption(kScanning);
+        c_.cmdDisable.setCaption(L"Disable");
+        c_.mDisable.setCaption(L"Disable");
+    }
+}
+
+} // namespace watch

@@ -1,0 +1,46 @@
+#pragma once
+#include <string>
+
+#include "store/RegEdit.h"
+#include "ui/Caption.h"
+#include "ui/Dialogs.h"
+#include "ui/Timer.h"
+
+namespace watch {
+
+inline constexpr wchar_t kScanning[] = L"Scanning for changes...";
+inline constexpr wchar_t kChanged[] = L"HomePage changed!";
+inline constexpr wchar_t kDisabled[] = L"Disabled";
+
+// The controls whose captions hold the watch's state.
+struct WatchControls {
+    ui::Caption& lblHomePage; // the reference home page
+    ui::Caption& lblStatus;
+    ui::Caption& cmdDisable; // "Disable" while watching, "Enable" while suspended
+    ui::Caption& mDisable;   // mirrors cmdDisable
+    ui::Timer& Timer1;
+};
+
+// Compares the reference with the store on every tick and asks the user
+// about any difference; also the watching toggle and the Change command.
+class Watch {
+public:
+    Watch(WatchControls controls, ui::Dialogs& dialogs, const RegEdit& store)
+        : c_(controls), dialogs_(dialogs), store_(store) {}
+
+    void Timer1_Timer();
+    void cmdDisable_Click();
+    void mDisable_Click() { cmdDisable_Click(); }
+
+    bool asking() const { return asking_; }
+
+private:
+    WatchControls c_;
+    ui::Dialogs& dialogs_;
+    const RegEdit& store_;
+    // Set while a tick's question or confirmation is open; ticks that fall
+    // due meanwhile do nothing, so the user never faces two questions.
+    bool asking_ = false;
+};
+
+} // namespace watch
