@@ -48,6 +48,7 @@ public:
     void Timer1_Timer() { watch_.Timer1_Timer(); }
     void cmdDisable_Click() { watch_.cmdDisable_Click(); }
     void mDisable_Click() { watch_.mDisable_Click(); }
+    void cmdChange_Click() { watch_.cmdChange_Click(); }
     void mShow_Click();
     void cmdHide_Click() { mShow_Click(); }
     void cmdExit_Click();

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace ui {
 
@@ -17,11 +18,13 @@ public:
     virtual NativeWindow handle() const = 0;
 };
 
-// Ends the process's event loop: no handler runs after it.
 class Program {
 public:
     virtual ~Program() = default;
+    // Ends the process's event loop: no handler runs after it.
     virtual void end() = 0;
+    // The folder that holds the running executable.
+    virtual std::wstring directory() const = 0;
 };
 
 } // namespace ui

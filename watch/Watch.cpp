@@ -42,6 +42,14 @@ void Watch::Timer1_Timer() {
     if (c_.Timer1.enabled()) setIfDifferent(c_.lblStatus, kScanning);
 }
 
+void Watch::cmdChange_Click() {
+    const std::wstring typed = dialogs_.inputBox(L"Enter a new HomePage for Microsoft Internet Explorer",
+                                                 L"New HomePage", L"http://www.");
+    if (typed.empty()) return;
+    store_.WriteStartPage(StartPageKey, typed);
+    c_.lblHomePage.setCaption(typed);
+}
+
 void Watch::cmdDisable_Click() {
     if (c_.cmdDisable.caption() == L"Disable") {
         c_.Timer1.setEnabled(false);

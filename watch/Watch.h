@@ -31,6 +31,9 @@ public:
     void Timer1_Timer();
     void cmdDisable_Click();
     void mDisable_Click() { cmdDisable_Click(); }
+    // The user's own new start page: written and made the reference in one
+    // handler, so no tick can take it for a foreign change.
+    void cmdChange_Click();
 
     bool asking() const { return asking_; }
 

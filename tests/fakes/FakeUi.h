@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Launcher.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Stacking.h"
 #include "ui/Caption.h"
@@ -88,6 +89,7 @@ struct FakeWindow : ui::Window {
 
 struct FakeProgram : ui::Program {
     void end() override { ++ends; }
+    std::wstring directory() const override { return L"C:\\Program Files\\Varnok"; }
     int ends = 0;
 };
 
@@ -127,4 +129,17 @@ struct FakeNotifyIcon : platform::NotifyIcon {
     std::wstring tip;
     int adds = 0, removes = 0;
     bool present = false;
+};
+
+struct FakeLauncher : platform::Launcher {
+    struct Call {
+        ui::NativeWindow owner;
+        std::wstring operation, file, parameters, directory;
+        int show;
+    };
+    void shellExecute(ui::NativeWindow owner, const std::wstring& operation, const std::wstring& file,
+                      const std::wstring& parameters, const std::wstring& directory, int show) override {
+        calls.push_back({owner, operation, file, parameters, directory, show});
+    }
+    std::vector<Call> calls;
 };

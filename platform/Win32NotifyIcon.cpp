@@ -1,0 +1,38 @@
+#include "platform/Win32NotifyIcon.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "platform/Ansi.h"
+
+namespace platform {
+
+NOTIFYICONDATAA Win32NotifyIcon::record() const {
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = owner_;
+    nid.uID = id_;
+    return nid;
+}
+
+bool Win32NotifyIcon::add(const std::wstring& tip) {
+    NOTIFYICONDATAA nid = record();
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = callback_;
+    nid.hIcon = icon_;
+    // The first record form holds 64 characters of tip: the text, its NUL,
+    // then spaces.
+    constexpr size_t field = 64;
+    std::memset(nid.szTip, ' ', field);
+    const std::string ansi = toAnsi(tip).substr(0, field - 1);
+    std::memcpy(nid.szTip, ansi.c_str(), ansi.size() + 1);
+    return Shell_NotifyIconA(NIM_ADD, &nid) != FALSE;
+}
+
+void Win32NotifyIcon::remove() {
+    NOTIFYICONDATAA nid = record();
+    Shell_NotifyIconA(NIM_DELETE, &nid);
+}
+
+} // namespace platform

@@ -1,0 +1,74 @@
+#include "platform/Win32Registry.h"
+
+#include <windows.h>
+
+#include "platform/unique_handles.h"
+
+namespace platform {
+namespace {
+
+HKEY rootOf(Hive hive) {
+    switch (hive) {
+    case Hive::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case Hive::CurrentUser: return HKEY_CURRENT_USER;
+    case Hive::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case Hive::Users: return HKEY_USERS;
+    case Hive::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<RegistryData> Win32Registry::read(Hive hive, const std::wstring& key, const std::wstring& name) {
+    // Raw data without expansion: the conversion expands, so the same rules
+    // hold on every platform.
+    constexpr DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
+    RegistryData data;
+    DWORD size = 0;
+    DWORD type = 0;
+    if (RegGetValueW(rootOf(hive), key.c_str(), name.c_str(), flags, &type, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    // The value can grow between the size query and the read: ask again.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        data.bytes.resize(size + sizeof(wchar_t));
+        size = static_cast<DWORD>(data.bytes.size());
+        const LSTATUS status = RegGetValueW(rootOf(hive), key.c_str(), name.c_str(), flags, &type, data.bytes.data(), &size);
+        if (status == ERROR_SUCCESS) {
+            data.bytes.resize(size);
+            data.type = type;
+            return data;
+        }
+        if (status != ERROR_MORE_DATA) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool Win32Registry::writeString(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& text) {
+    unique_hkey k;
+    if (RegCreateKeyExW(rootOf(hive), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, k.put(),
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const auto bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (bytes > MAXDWORD) return false;
+    return RegSetValueExW(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
+}
+
+std::wstring Win32Registry::expandEnvironment(const std::wstring& text) {
+    std::wstring out(text.size() + 1, L'\0');
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), out.data(), static_cast<DWORD>(out.size()));
+        if (needed == 0) return text;
+        if (needed <= out.size()) {
+            out.resize(needed - 1);
+            return out;
+        }
+        out.resize(needed);
+    }
+    return text;
+}
+
+} // namespace platform

@@ -1,0 +1,13 @@
+#pragma once
+#include "platform/Registry.h"
+
+namespace platform {
+
+class Win32Registry final : public Registry {
+public:
+    std::optional<RegistryData> read(Hive hive, const std::wstring& key, const std::wstring& name) override;
+    bool writeString(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& text) override;
+    std::wstring expandEnvironment(const std::wstring& text) override;
+};
+
+} // namespace platform

@@ -1,0 +1,11 @@
+#pragma once
+#include "platform/Stacking.h"
+
+namespace platform {
+
+class Win32Stacking final : public Stacking {
+public:
+    void makeTopmost(ui::NativeWindow window) override;
+};
+
+} // namespace platform

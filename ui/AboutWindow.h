@@ -1,0 +1,48 @@
+#pragma once
+#include <windows.h>
+
+#include <optional>
+
+#include "about/Form2.h"
+#include "platform/Launcher.h"
+#include "platform/unique_handles.h"
+#include "ui/Window.h"
+
+namespace ui {
+
+inline constexpr wchar_t kAboutWindowClass[] = L"VarnokForm2";
+
+// The about box: created when first shown, gone when the user closes it; one
+// at a time, so showing it again brings the open one to the front.
+class AboutWindow final : public Window {
+public:
+    AboutWindow(HINSTANCE instance, const Program& program, platform::Launcher& launcher);
+    ~AboutWindow() override;
+    AboutWindow(const AboutWindow&) = delete;
+    AboutWindow& operator=(const AboutWindow&) = delete;
+
+    // Owned windows stay above their owner and go with it.
+    void setOwner(HWND owner) { owner_ = owner; }
+    bool preTranslateMessage(MSG& msg);
+    HWND hwnd() const { return hwnd_; }
+
+    void show() override;
+    void hide() override;
+    void unload() override;
+    NativeWindow handle() const override { return hwnd_; }
+
+private:
+    static LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool create();
+    void onCreate();
+    void drawLink(const DRAWITEMSTRUCT& item);
+
+    HINSTANCE instance_;
+    HWND owner_ = nullptr;
+    HWND hwnd_ = nullptr;
+    platform::unique_hfont defaultFont_, boldFont_, linkFont_;
+    about::Form2 form_;
+};
+
+} // namespace ui

@@ -1,0 +1,244 @@
+#include "ui/MainWindow.h"
+
+#include <windowsx.h>
+
+#include <iterator>
+
+#include "platform/Win32NotifyIcon.h"
+#include "ui/Twips.h"
+#include "ui/Win32Controls.h"
+#include "ui/Win32Dialogs.h"
+#include "ui/Win32PopupMenu.h"
+#include "ui/ids.h"
+
+namespace ui {
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+
+struct ControlSpec {
+    int id;
+    const wchar_t* windowClass;
+    const wchar_t* caption;
+    TwipsRect twips;
+    DWORD style;
+};
+
+// In tab order: creation order is the order Tab walks.
+constexpr ControlSpec kControls[] = {
+    {IDC_LABEL1, L"STATIC", L"Current Home Page:", {60, 90, 1485, 225}, kLabel},
+    {IDC_LBLHOMEPAGE, L"STATIC", L"", {1575, 90, 3795, 270}, kLabel | WS_BORDER | SS_ENDELLIPSIS},
+    {IDC_CMDCHANGE, L"BUTTON", L"Change", {3915, 375, 1455, 345}, kButton},
+    {IDC_LABEL2, L"STATIC", L"Status:", {75, 405, 555, 210}, kLabel},
+    {IDC_LBLSTATUS, L"STATIC", L"Scanning for changes...", {765, 405, 3045, 225}, kLabel},
+    {IDC_CMDDISABLE, L"BUTTON", L"Disable", {3915, 780, 1440, 330}, kButton},
+    {IDC_CMDHIDE, L"BUTTON", L"Hide", {2490, 780, 1380, 330}, kButton},
+    {IDC_CMDEXIT, L"BUTTON", L"E&xit", {1080, 780, 1335, 330}, kButton},
+};
+
+constexpr TwipsRect kClientTwips{705, 450, 5400, 1170};
+
+HICON loadIcon(HINSTANCE instance, int cx, int cy) {
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VARNOK), IMAGE_ICON, cx, cy, 0));
+}
+
+// Mouse buttons held, as the handlers number them: 1 left, 2 right, 4 middle.
+int buttonsOf(WPARAM keys) {
+    int b = 0;
+    if (keys & MK_LBUTTON) b |= 1;
+    if (keys & MK_RBUTTON) b |= 2;
+    if (keys & MK_MBUTTON) b |= 4;
+    if (keys & (MK_XBUTTON1 | MK_XBUTTON2)) b |= 8;
+    return b;
+}
+
+} // namespace
+
+struct MainWindow::Parts {
+    Parts(HINSTANCE instance, HWND hwnd, HICON trayIcon)
+        : lblHomePage(GetDlgItem(hwnd, IDC_LBLHOMEPAGE)),
+          lblStatus(GetDlgItem(hwnd, IDC_LBLSTATUS)),
+          cmdDisable(GetDlgItem(hwnd, IDC_CMDDISABLE)),
+          mPopup(hwnd),
+          mShow(mPopup.handle(), IDM_SHOW, L"Show"),
+          mDisable(mPopup.handle(), IDM_DISABLE, L"Disable"),
+          Timer1(hwnd, IDT_TIMER1, 1, true),
+          trayRetry(hwnd, IDT_TRAY_RETRY, 2000, false),
+          dialogs(instance, hwnd),
+          notifyIcon(hwnd, TRAY_ICON_UID, WMAPP_NOTIFYCALLBACK, trayIcon),
+          tray(notifyIcon, trayRetry) {}
+
+    WindowCaption lblHomePage, lblStatus, cmdDisable;
+    Win32PopupMenu mPopup;
+    MenuItemCaption mShow, mDisable;
+    Win32Timer Timer1, trayRetry;
+    Win32Dialogs dialogs;
+    platform::Win32NotifyIcon notifyIcon;
+    mainwindow::TrayIcon tray;
+};
+
+MainWindow::MainWindow(HINSTANCE instance, platform::Registry& registry, Program& program, Window& form2)
+    : instance_(instance), program_(program), form2_(form2), store_(registry) {}
+
+MainWindow::~MainWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, platform::Registry& registry, Program& program,
+                                               Window& form2) {
+    std::unique_ptr<MainWindow> self(new MainWindow(instance, registry, program, form2));
+    self->bigIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
+    self->smallIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = wndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMainWindowClass;
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (!GetClassInfoExW(instance, kMainWindowClass, &existing) && !RegisterClassExW(&wc)) return nullptr;
+
+    const int dpiX = screenDpiX();
+    const int dpiY = screenDpiY();
+    RECT outer{0, 0, twipsToPixels(kClientTwips.width, dpiX), twipsToPixels(kClientTwips.height, dpiY)};
+    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+    HWND hwnd = CreateWindowExW(kExStyle, kMainWindowClass, L"Varnok", kStyle, twipsToPixels(kClientTwips.left, dpiX),
+                                twipsToPixels(kClientTwips.top, dpiY), outer.right - outer.left,
+                                outer.bottom - outer.top, nullptr, nullptr, instance, self.get());
+    if (!hwnd) return nullptr;
+    self->form_->Form_Load();
+    return self;
+}
+
+LRESULT CALLBACK MainWindow::wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    return self->onMessage(msg, wParam, lParam);
+}
+
+LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (taskbarCreated_ != 0 && msg == taskbarCreated_) {
+        parts_->tray.taskbarCreated();
+        return 0;
+    }
+    switch (msg) {
+    case WM_CREATE: onCreate(); return 0;
+    case WM_TIMER: onTimer(wParam); return 0;
+    case WM_COMMAND: onCommand(LOWORD(wParam)); return 0;
+    case WM_RBUTTONDOWN: onRightButtonDown(wParam); return 0;
+    case WM_CONTEXTMENU: onContextMenu(lParam); return 0;
+    case WMAPP_NOTIFYCALLBACK: form_->TrayNotify(LOWORD(lParam)); return 0;
+    case WM_ACTIVATE: onActivate(wParam); return 0;
+    case WM_CLOSE: form_->Form_QueryUnload(); return 0;
+    case WM_DESTROY: form_->Form_Unload(); return 0;
+    default: return DefWindowProcW(hwnd_, msg, wParam, lParam);
+    }
+}
+
+void MainWindow::onCreate() {
+    font_.reset(createMessageFont());
+    const int dpiX = screenDpiX();
+    const int dpiY = screenDpiY();
+    for (const auto& c : kControls) {
+        HWND control = CreateWindowExW(0, c.windowClass, c.caption, c.style, twipsToPixels(c.twips.left, dpiX),
+                                       twipsToPixels(c.twips.top, dpiY), twipsToPixels(c.twips.width, dpiX),
+                                       twipsToPixels(c.twips.height, dpiY), hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+
+    parts_ = std::make_unique<Parts>(instance_, hwnd_, smallIcon_.get());
+    auto& p = *parts_;
+    form_.emplace(mainwindow::Form1Parts{{p.lblHomePage, p.lblStatus, p.cmdDisable, p.mDisable, p.Timer1},
+                                         p.mShow,
+                                         *this,
+                                         form2_,
+                                         p.mPopup,
+                                         p.dialogs,
+                                         program_,
+                                         stacking_,
+                                         p.tray,
+                                         store_});
+}
+
+void MainWindow::onCommand(UINT id) {
+    auto& f = *form_;
+    switch (id) {
+    case IDC_CMDCHANGE: f.cmdChange_Click(); break;
+    case IDC_CMDDISABLE: f.cmdDisable_Click(); break;
+    case IDC_CMDHIDE: f.cmdHide_Click(); break;
+    case IDC_CMDEXIT: f.cmdExit_Click(); break;
+    case IDCANCEL: f.Form_QueryUnload(); break; // Esc, as the close box
+    default: break;
+    }
+}
+
+void MainWindow::onTimer(UINT_PTR id) {
+    if (id == IDT_TIMER1) form_->Timer1_Timer();
+    if (id == IDT_TRAY_RETRY) parts_->tray.retryTimer_Timer();
+}
+
+void MainWindow::onRightButtonDown(WPARAM keys) { form_->Form_MouseDown(buttonsOf(keys)); }
+
+void MainWindow::onContextMenu(LPARAM where) {
+    // A right click was handled on its button press; only Shift+F10 and the
+    // menu key (which report no position) open the menu here.
+    if (where != -1) return;
+    POINT at{0, 0};
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus)) {
+        RECT r{};
+        GetWindowRect(focus, &r);
+        at = {r.left, r.bottom};
+    } else {
+        ClientToScreen(hwnd_, &at);
+    }
+    parts_->mPopup.anchorNextAt(at);
+    form_->PopupContextMenu();
+}
+
+void MainWindow::onActivate(WPARAM state) {
+    // Keep the keyboard focus where the user left it across activations.
+    if (LOWORD(state) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        return;
+    }
+    SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : GetDlgItem(hwnd_, IDC_CMDCHANGE));
+}
+
+bool MainWindow::preTranslateMessage(MSG& msg) {
+    return hwnd_ && IsWindowVisible(hwnd_) && IsDialogMessageW(hwnd_, &msg);
+}
+
+void MainWindow::show() {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+void MainWindow::hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+void MainWindow::unload() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+} // namespace ui

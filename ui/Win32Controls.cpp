@@ -1,0 +1,78 @@
+#include "ui/Win32Controls.h"
+
+#include "platform/unique_handles.h"
+
+namespace ui {
+
+WindowCaption::WindowCaption(HWND control) : control_(control) {
+    text_.resize(static_cast<size_t>(GetWindowTextLengthW(control)) + 1);
+    text_.resize(static_cast<size_t>(GetWindowTextW(control, text_.data(), static_cast<int>(text_.size()))));
+}
+
+void WindowCaption::setCaption(const std::wstring& text) {
+    if (text == text_) return;
+    text_ = text;
+    SetWindowTextW(control_, text_.c_str());
+}
+
+void MenuItemCaption::setCaption(const std::wstring& text) {
+    if (text == text_) return;
+    text_ = text;
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_STRING;
+    mii.dwTypeData = text_.data();
+    SetMenuItemInfoW(menu_, id_, FALSE, &mii);
+}
+
+Win32Timer::Win32Timer(HWND window, UINT_PTR id, UINT intervalMs, bool enabled)
+    : window_(window), id_(id), interval_(intervalMs) {
+    setEnabled(enabled);
+}
+
+void Win32Timer::setEnabled(bool on) {
+    if (on == enabled_) return;
+    enabled_ = on;
+    if (on) {
+        SetTimer(window_, id_, interval_, nullptr);
+    } else {
+        KillTimer(window_, id_);
+    }
+}
+
+std::wstring Win32Program::directory() const {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+int screenDpiX() {
+    platform::unique_screen_dc dc(GetDC(nullptr));
+    const int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+int screenDpiY() {
+    platform::unique_screen_dc dc(GetDC(nullptr));
+    const int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+HFONT createMessageFont() {
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }
+    return CreateFontIndirectW(&ncm.lfMessageFont);
+}
+
+} // namespace ui

@@ -1,0 +1,65 @@
+#pragma once
+// The window system's primitives for the logic: captions of child windows
+// and menu entries, a timer, a window, the end of the program.
+#include <windows.h>
+
+#include <string>
+
+#include "ui/Caption.h"
+#include "ui/Timer.h"
+#include "ui/Window.h"
+
+namespace ui {
+
+// The window text is the caption, so screen readers and tests see the state;
+// a copy is kept so reading costs nothing and an unchanged text is not redrawn.
+class WindowCaption final : public Caption {
+public:
+    explicit WindowCaption(HWND control);
+    std::wstring caption() const override { return text_; }
+    void setCaption(const std::wstring& text) override;
+
+private:
+    HWND control_;
+    std::wstring text_;
+};
+
+class MenuItemCaption final : public Caption {
+public:
+    MenuItemCaption(HMENU menu, UINT id, std::wstring initial) : menu_(menu), id_(id), text_(std::move(initial)) {}
+    std::wstring caption() const override { return text_; }
+    void setCaption(const std::wstring& text) override;
+
+private:
+    HMENU menu_;
+    UINT id_;
+    std::wstring text_;
+};
+
+class Win32Timer final : public Timer {
+public:
+    Win32Timer(HWND window, UINT_PTR id, UINT intervalMs, bool enabled);
+    bool enabled() const override { return enabled_; }
+    void setEnabled(bool on) override;
+
+private:
+    HWND window_;
+    UINT_PTR id_;
+    UINT interval_;
+    bool enabled_ = false;
+};
+
+class Win32Program final : public Program {
+public:
+    void end() override { PostQuitMessage(0); }
+    std::wstring directory() const override;
+};
+
+// Screen density, in dots per inch, for the twips conversions.
+int screenDpiX();
+int screenDpiY();
+
+// The system's message font, owned by the caller.
+HFONT createMessageFont();
+
+} // namespace ui

@@ -1,0 +1,76 @@
+#include "ui/Win32Dialogs.h"
+
+#include "ui/ids.h"
+
+namespace ui {
+namespace {
+
+struct InputBoxState {
+    const std::wstring& prompt;
+    const std::wstring& title;
+    const std::wstring& initial;
+    std::wstring typed;
+};
+
+std::wstring controlText(HWND control) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+INT_PTR onInitInputBox(HWND dialog, InputBoxState& state) {
+    SetWindowTextW(dialog, state.title.c_str());
+    SetDlgItemTextW(dialog, IDC_INPUT_PROMPT, state.prompt.c_str());
+    HWND edit = GetDlgItem(dialog, IDC_INPUT_EDIT);
+    // The longest text an edit control can hold, not its 32K default.
+    SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
+    SetWindowTextW(edit, state.initial.c_str());
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    return FALSE; // focus was set here
+}
+
+INT_PTR CALLBACK inputBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<InputBoxState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        return onInitInputBox(dialog, *reinterpret_cast<InputBoxState*>(lParam));
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            state->typed = controlText(GetDlgItem(dialog, IDC_INPUT_EDIT));
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+Answer Win32Dialogs::askYesNo(const std::wstring& text, const std::wstring& title) {
+    const int r = MessageBoxW(owner_, text.c_str(), title.c_str(),
+                              MB_YESNO | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
+    if (r == IDYES) return Answer::Yes;
+    if (r == IDNO) return Answer::No;
+    return Answer::Other;
+}
+
+void Win32Dialogs::inform(const std::wstring& text, const std::wstring& title) {
+    MessageBoxW(owner_, text.c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
+std::wstring Win32Dialogs::inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) {
+    InputBoxState state{prompt, title, initial, {}};
+    const INT_PTR r = DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_INPUTBOX), owner_, inputBoxProc,
+                                      reinterpret_cast<LPARAM>(&state));
+    return r == IDOK ? state.typed : std::wstring{};
+}
+
+} // namespace ui

@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+
+#include "ui/Dialogs.h"
+
+namespace ui {
+
+// Message boxes and the input box, owned by the main window. The boxes come
+// to the front: a warning that opens behind the browser is one nobody sees.
+class Win32Dialogs final : public Dialogs {
+public:
+    Win32Dialogs(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
+
+    Answer askYesNo(const std::wstring& text, const std::wstring& title) override;
+    void inform(const std::wstring& text, const std::wstring& title) override;
+    std::wstring inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) override;
+
+private:
+    HINSTANCE instance_;
+    HWND owner_;
+};
+
+} // namespace ui
