@@ -21,7 +21,9 @@ void TrayIcon::retryTimer_Timer() {
 }
 
 void TrayIcon::taskbarCreated() {
-    // The new shell has no icon of ours, whatever we believed before.
+    // A restarted shell has forgotten the icon; a broadcast without a restart
+    // has not, and adding it twice would fail: delete, then add.
+    icon_.remove();
     registered_ = false;
     registerIcon();
 }

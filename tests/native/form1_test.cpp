@@ -171,7 +171,9 @@ TEST(TrayIconTest, ShellRestartAddsTheIconAgainAndExitRemovesIt) {
     tray.registerIcon();
     tray.taskbarCreated();
     EXPECT_EQ(icon.adds, 2);
+    EXPECT_TRUE(icon.present);
     tray.unregisterIcon();
     tray.unregisterIcon();
-    EXPECT_EQ(icon.removes, 1);
+    EXPECT_FALSE(icon.present);
+    EXPECT_EQ(icon.removes, 2);
 }

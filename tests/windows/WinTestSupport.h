@@ -1,0 +1,175 @@
+#pragma once
+// Helpers for tests that drive real windows: pumping this thread's messages,
+// finding windows, reading their text and answering message boxes from a
+// second thread, as a user would.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <future>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace wintest {
+
+inline std::wstring textOf(HWND w) {
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return {};
+    std::wstring text(len + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000, &got);
+    text.resize(got);
+    return text;
+}
+
+inline std::wstring classOf(HWND w) {
+    wchar_t name[256]{};
+    GetClassNameW(w, name, 256);
+    return name;
+}
+
+// Runs this thread's messages until the condition holds or time runs out.
+inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+inline void pumpFor(int ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+inline std::vector<HWND> topLevelWindows(const std::wstring& cls, std::optional<DWORD> pid = std::nullopt) {
+    struct Search {
+        std::wstring cls;
+        std::optional<DWORD> pid;
+        std::vector<HWND> found;
+    } s{cls, pid, {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (classOf(w) == s.cls && (!s.pid || *s.pid == owner)) s.found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+inline std::vector<HWND> children(HWND parent, const std::wstring& cls = {}) {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (cls.empty() || classOf(c) == cls) out.push_back(c);
+    }
+    return out;
+}
+
+inline HWND childWithText(HWND parent, const std::wstring& text) {
+    for (HWND c : children(parent)) {
+        if (textOf(c) == text) return c;
+    }
+    return nullptr;
+}
+
+inline std::vector<HWND> visibleBoxes(const std::wstring& title, std::optional<DWORD> pid = std::nullopt) {
+    std::vector<HWND> out;
+    for (HWND w : topLevelWindows(L"#32770", pid)) {
+        if (IsWindowVisible(w) && textOf(w) == title) out.push_back(w);
+    }
+    return out;
+}
+
+struct BoxSeen {
+    std::wstring text;
+    int openAtOnce = 0;
+};
+
+// The message text of a box: its one STATIC child that has text.
+inline std::wstring boxText(HWND box) {
+    for (HWND c : children(box, L"Static")) {
+        std::wstring t = textOf(c);
+        if (!t.empty()) return t;
+    }
+    return {};
+}
+
+// Waits on another thread for a visible box with this title, reads it and
+// presses the button with this text.
+inline std::future<std::optional<BoxSeen>> answerBox(std::wstring title, std::wstring button,
+                                                     std::optional<DWORD> pid = std::nullopt, int timeoutMs = 10000) {
+    return std::async(std::launch::async, [=]() -> std::optional<BoxSeen> {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < end) {
+            const auto boxes = visibleBoxes(title, pid);
+            if (!boxes.empty()) {
+                HWND b = childWithText(boxes[0], button);
+                if (b) {
+                    BoxSeen seen{boxText(boxes[0]), static_cast<int>(boxes.size())};
+                    PostMessageW(b, BM_CLICK, 0, 0);
+                    return seen;
+                }
+            }
+            Sleep(5);
+        }
+        return std::nullopt;
+    });
+}
+
+// Waits for a future while keeping this thread's windows alive.
+template <typename T>
+T pumpWhileWaiting(std::future<T>& f, int timeoutMs = 15000) {
+    pumpUntil([&] { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, timeoutMs);
+    return f.get();
+}
+
+// A throwaway place in HKCU, removed with everything below it.
+class ScratchKey {
+public:
+    explicit ScratchKey(std::wstring path) : path_(std::move(path)) { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
+    ~ScratchKey() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
+    const std::wstring& path() const { return path_; }
+
+    void setRaw(const std::wstring& name, DWORD type, const void* data, DWORD size) const {
+        HKEY k = nullptr;
+        RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr);
+        RegSetValueExW(k, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(k);
+    }
+    void setString(const std::wstring& name, const std::wstring& value, DWORD type = REG_SZ) const {
+        setRaw(name, type, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    void erase(const std::wstring& name) const { RegDeleteKeyValueW(HKEY_CURRENT_USER, path_.c_str(), name.c_str()); }
+    void eraseKey() const { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
+
+    // Type and string content as stored, or nothing when absent.
+    std::optional<std::pair<DWORD, std::wstring>> get(const std::wstring& name) const {
+        DWORD type = 0, size = 0;
+        if (RegGetValueW(HKEY_CURRENT_USER, path_.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr,
+                         &size) != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
+        size = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+        RegGetValueW(HKEY_CURRENT_USER, path_.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, buf.data(), &size);
+        buf.resize(wcsnlen(buf.c_str(), buf.size()));
+        return std::make_pair(type, buf);
+    }
+
+private:
+    std::wstring path_;
+};
+
+inline const wchar_t* kStartPageKey = L"Software\\Microsoft\\Internet Explorer\\Main";
+
+} // namespace wintest

@@ -1,0 +1,333 @@
+// The real main window, created in this process against the real registry of
+// the throwaway prefix; boxes are answered from a second thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/Win32Registry.h"
+#include "tests/fakes/FakeUi.h"
+#include "tests/windows/WinTestSupport.h"
+#include "ui/AboutWindow.h"
+#include "ui/MainWindow.h"
+#include "ui/Twips.h"
+#include "ui/Win32Controls.h"
+#include "ui/ids.h"
+
+using namespace wintest;
+
+namespace {
+
+std::wstring question(const std::wstring& v) {
+    return L"HomePage has been changed to '" + v + L"'! Do you wish to keep this setting?";
+}
+
+std::vector<HWND> trayIcons() {
+    std::vector<HWND> icons;
+    for (HWND tray : topLevelWindows(L"__winex11_standalone_tray")) {
+        for (HWND c : children(tray, L"__winex11_tray_icon")) icons.push_back(c);
+    }
+    return icons;
+}
+
+std::vector<HWND> openMenus() {
+    std::vector<HWND> out;
+    for (HWND m : topLevelWindows(L"#32768", GetCurrentProcessId())) {
+        if (IsWindowVisible(m)) out.push_back(m);
+    }
+    return out;
+}
+
+RECT rectInParent(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+} // namespace
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page.setString(L"Start Page", L"http://ref.example/");
+        main = ui::MainWindow::create(GetModuleHandleW(nullptr), registry, program, about);
+        ASSERT_NE(main, nullptr);
+        about.setOwner(main->hwnd());
+        pumpFor(50);
+    }
+    void TearDown() override {
+        main.reset();
+        pumpFor(50);
+    }
+
+    HWND hwnd() const { return main->hwnd(); }
+    HWND control(int id) const { return GetDlgItem(hwnd(), id); }
+    std::wstring reference() const { return textOf(control(IDC_LBLHOMEPAGE)); }
+    std::wstring status() const { return textOf(control(IDC_LBLSTATUS)); }
+    std::wstring stored() const { return page.get(L"Start Page").value_or(std::make_pair(0UL, std::wstring(L"<absent>"))).second; }
+    // Posted, as a real click is, so the test's pump drives the handler.
+    void click(int id) const { PostMessageW(control(id), BM_CLICK, 0, 0); }
+
+    ScratchKey page{kStartPageKey};
+    platform::Win32Registry registry;
+    FakeProgram program;
+    FakeLauncher launcher;
+    ui::AboutWindow about{GetModuleHandleW(nullptr), program, launcher};
+    std::unique_ptr<ui::MainWindow> main;
+};
+
+TEST_F(MainWindowTest, StartsHiddenTopmostWithTheDesignedLayout) {
+    EXPECT_FALSE(IsWindowVisible(hwnd()));
+    EXPECT_TRUE(GetWindowLongW(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(textOf(hwnd()), L"Varnok");
+    const LONG style = GetWindowLongW(hwnd(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_EQ(GetMenu(hwnd()), nullptr);
+
+    const int dx = ui::screenDpiX(), dy = ui::screenDpiY();
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    EXPECT_EQ(client.right, ui::twipsToPixels(5400, dx));
+    EXPECT_EQ(client.bottom, ui::twipsToPixels(1170, dy));
+    RECT outer{};
+    GetWindowRect(hwnd(), &outer);
+    EXPECT_EQ(outer.left, ui::twipsToPixels(705, dx));
+    EXPECT_EQ(outer.top, ui::twipsToPixels(450, dy));
+    if (dx == 96) EXPECT_EQ(client.right, 360);
+
+    const struct {
+        int id;
+        const wchar_t* cls;
+        const wchar_t* text;
+        int l, t, w, h;
+    } controls[] = {
+        {IDC_LABEL1, L"Static", L"Current Home Page:", 60, 90, 1485, 225},
+        {IDC_LBLHOMEPAGE, L"Static", L"http://ref.example/", 1575, 90, 3795, 270},
+        {IDC_CMDCHANGE, L"Button", L"Change", 3915, 375, 1455, 345},
+        {IDC_LABEL2, L"Static", L"Status:", 75, 405, 555, 210},
+        {IDC_LBLSTATUS, L"Static", L"Scanning for changes...", 765, 405, 3045, 225},
+        {IDC_CMDDISABLE, L"Button", L"Disable", 3915, 780, 1440, 330},
+        {IDC_CMDHIDE, L"Button", L"Hide", 2490, 780, 1380, 330},
+        {IDC_CMDEXIT, L"Button", L"E&xit", 1080, 780, 1335, 330},
+    };
+    for (const auto& c : controls) {
+        HWND w = control(c.id);
+        ASSERT_NE(w, nullptr) << c.id;
+        EXPECT_EQ(classOf(w), c.cls) << c.id;
+        EXPECT_EQ(textOf(w), c.text) << c.id;
+        const RECT r = rectInParent(w);
+        EXPECT_EQ(r.left, ui::twipsToPixels(c.l, dx)) << c.id;
+        EXPECT_EQ(r.top, ui::twipsToPixels(c.t, dy)) << c.id;
+        EXPECT_EQ(r.right - r.left, ui::twipsToPixels(c.w, dx)) << c.id;
+        EXPECT_EQ(r.bottom - r.top, ui::twipsToPixels(c.h, dy)) << c.id;
+    }
+    // Tab walks the buttons in design order and wraps.
+    HWND at = control(IDC_CMDCHANGE);
+    for (int id : {IDC_CMDDISABLE, IDC_CMDHIDE, IDC_CMDEXIT, IDC_CMDCHANGE}) {
+        at = GetNextDlgTabItem(hwnd(), at, FALSE);
+        EXPECT_EQ(at, control(id));
+    }
+}
+
+TEST_F(MainWindowTest, AnsweringNoWritesTheReferenceBack) {
+    page.setString(L"Start Page", L"http://evil.example/");
+    auto box = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
+    const auto seen = pumpWhileWaiting(box);
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->text, question(L"http://evil.example/"));
+    EXPECT_EQ(seen->openAtOnce, 1);
+    EXPECT_TRUE(pumpUntil([&] { return stored() == L"http://ref.example/"; }));
+    EXPECT_EQ(page.get(L"Start Page")->first, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(reference(), L"http://ref.example/");
+    EXPECT_TRUE(pumpUntil([&] { return status() == L"Scanning for changes..."; }));
+}
+
+TEST_F(MainWindowTest, AnsweringYesKeepsTheShownValueAndConfirms) {
+    page.setString(L"Start Page", L"http://new.example/");
+    auto box = answerBox(L"Warning!", L"&Yes", GetCurrentProcessId());
+    auto stored_box = answerBox(L"HomePage stored", L"OK", GetCurrentProcessId());
+    ASSERT_TRUE(pumpWhileWaiting(box).has_value());
+    const auto confirmation = pumpWhileWaiting(stored_box);
+    ASSERT_TRUE(confirmation.has_value());
+    EXPECT_EQ(confirmation->text, L"New Homepage stored");
+    EXPECT_TRUE(pumpUntil([&] { return reference() == L"http://new.example/"; }));
+    pumpFor(100);
+    EXPECT_TRUE(visibleBoxes(L"Warning!").empty());
+    EXPECT_EQ(stored(), L"http://new.example/");
+}
+
+TEST_F(MainWindowTest, DeletedValueIsAskedAboutAndNoRecreatesIt) {
+    page.eraseKey();
+    auto box = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
+    const auto seen = pumpWhileWaiting(box);
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->text, question(L""));
+    EXPECT_TRUE(pumpUntil([&] { return stored() == L"http://ref.example/"; }));
+}
+
+TEST_F(MainWindowTest, DisabledWatchAsksNothingUntilEnabled) {
+    click(IDC_CMDDISABLE);
+    pumpUntil([&] { return status() == L"Disabled"; });
+    EXPECT_EQ(textOf(control(IDC_CMDDISABLE)), L"Enable");
+    page.setString(L"Start Page", L"http://evil.example/");
+    pumpFor(200);
+    EXPECT_TRUE(visibleBoxes(L"Warning!").empty());
+
+    auto box = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
+    click(IDC_CMDDISABLE);
+    ASSERT_TRUE(pumpWhileWaiting(box).has_value());
+    EXPECT_EQ(textOf(control(IDC_CMDDISABLE)), L"Disable");
+    EXPECT_TRUE(pumpUntil([&] { return stored() == L"http://ref.example/"; }));
+}
+
+TEST_F(MainWindowTest, CloseBoxAndHideHideWhileExitEnds) {
+    main->form().mShow_Click();
+    EXPECT_TRUE(IsWindowVisible(hwnd()));
+    SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(hwnd()));
+    EXPECT_FALSE(IsWindowVisible(hwnd()));
+    EXPECT_EQ(program.ends, 0);
+
+    main->form().mShow_Click();
+    click(IDC_CMDHIDE);
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindowVisible(hwnd()); }));
+
+    const size_t iconsBefore = trayIcons().size();
+    HWND w = hwnd();
+    click(IDC_CMDEXIT);
+    EXPECT_TRUE(pumpUntil([&] { return program.ends == 1; }));
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(pumpUntil([&] { return trayIcons().size() + 1 == iconsBefore; }));
+}
+
+TEST_F(MainWindowTest, TrayDoubleClickShowsAndRightReleaseOpensOneMenu) {
+    ASSERT_TRUE(pumpUntil([] { return trayIcons().size() == 1; }));
+    HWND icon = trayIcons()[0];
+    PostMessageW(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+    EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(hwnd()) != FALSE; }));
+
+    // While the menu is open a second release must not open another one.
+    auto watcher = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 400 && openMenus().empty(); ++i) Sleep(5);
+        const size_t first = openMenus().size();
+        PostMessageW(icon, WM_RBUTTONUP, 0, 0);
+        Sleep(300);
+        const size_t second = openMenus().size();
+        for (HWND m : openMenus()) PostMessageW(m, WM_KEYDOWN, VK_ESCAPE, 0);
+        return std::make_pair(first, second);
+    });
+    PostMessageW(icon, WM_RBUTTONUP, 0, 0);
+    const auto counts = pumpWhileWaiting(watcher);
+    EXPECT_EQ(counts.first, 1u);
+    EXPECT_EQ(counts.second, 1u);
+    EXPECT_TRUE(pumpUntil([] { return openMenus().empty(); }));
+}
+
+TEST_F(MainWindowTest, ShellRestartBroadcastAddsTheIconAgain) {
+    ASSERT_TRUE(pumpUntil([] { return trayIcons().size() == 1; }));
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = hwnd();
+    nid.uID = TRAY_ICON_UID;
+    Shell_NotifyIconA(NIM_DELETE, &nid); // as a crashed shell would forget it
+    ASSERT_TRUE(pumpUntil([] { return trayIcons().empty(); }));
+    PostMessageW(hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(pumpUntil([] { return trayIcons().size() == 1; }));
+}
+
+TEST_F(MainWindowTest, ChangeWritesWhatWasTypedAndAsksNothing) {
+    main->form().mShow_Click();
+    auto box = std::async(std::launch::async, [&] {
+        std::vector<HWND> found;
+        for (int i = 0; i < 1000 && (found = visibleBoxes(L"New HomePage", GetCurrentProcessId())).empty(); ++i) Sleep(5);
+        struct Seen {
+            std::wstring prompt, initial;
+            DWORD selStart = 1, selEnd = 0;
+        } seen;
+        if (found.empty()) return seen;
+        HWND edit = GetDlgItem(found[0], IDC_INPUT_EDIT);
+        seen.prompt = textOf(GetDlgItem(found[0], IDC_INPUT_PROMPT));
+        seen.initial = textOf(edit);
+        SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&seen.selStart), reinterpret_cast<LPARAM>(&seen.selEnd));
+        const std::wstring typed = L"  http://mine.example/\u00e9  ";
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+        PostMessageW(GetDlgItem(found[0], IDOK), BM_CLICK, 0, 0);
+        return seen;
+    });
+    click(IDC_CMDCHANGE);
+    const auto seen = pumpWhileWaiting(box);
+    EXPECT_EQ(seen.prompt, L"Enter a new HomePage for Microsoft Internet Explorer");
+    EXPECT_EQ(seen.initial, L"http://www.");
+    EXPECT_EQ(seen.selStart, 0u);
+    EXPECT_EQ(seen.selEnd, 11u);
+    EXPECT_TRUE(pumpUntil([&] { return reference() == L"  http://mine.example/\u00e9  "; }));
+    EXPECT_EQ(stored(), L"  http://mine.example/\u00e9  ");
+    pumpFor(200);
+    EXPECT_TRUE(visibleBoxes(L"Warning!").empty());
+}
+
+TEST_F(MainWindowTest, CancelledChangeWritesNothingAndTheWatchGoesOnMeanwhile) {
+    main->form().mShow_Click();
+    auto driver = std::async(std::launch::async, [&] {
+        std::vector<HWND> found;
+        for (int i = 0; i < 1000 && (found = visibleBoxes(L"New HomePage", GetCurrentProcessId())).empty(); ++i) Sleep(5);
+        if (found.empty()) return false;
+        // A foreign change while the input box is open is asked about as usual.
+        page.setString(L"Start Page", L"http://evil.example/");
+        auto warning = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
+        if (!warning.get()) return false;
+        Sleep(100);
+        const bool stillThere = IsWindowVisible(found[0]) != FALSE;
+        PostMessageW(GetDlgItem(found[0], IDCANCEL), BM_CLICK, 0, 0);
+        return stillThere;
+    });
+    click(IDC_CMDCHANGE);
+    EXPECT_TRUE(pumpWhileWaiting(driver, 20000));
+    EXPECT_TRUE(pumpUntil([&] { return stored() == L"http://ref.example/"; }));
+    EXPECT_EQ(reference(), L"http://ref.example/");
+}
+
+TEST_F(MainWindowTest, AboutOpensOnceWithItsLabelsAndLaunchesMail) {
+    main->form().mAbout_Click();
+    main->form().mAbout_Click();
+    const auto windows = topLevelWindows(ui::kAboutWindowClass, GetCurrentProcessId());
+    ASSERT_EQ(windows.size(), 1u);
+    HWND w = windows[0];
+    EXPECT_TRUE(IsWindowVisible(w));
+    EXPECT_EQ(textOf(w), L"About Varnok");
+    EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(GetWindowLongW(w, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    RECT client{};
+    GetClientRect(w, &client);
+    EXPECT_EQ(client.right, ui::twipsToPixels(3390, ui::screenDpiX()));
+    EXPECT_EQ(client.bottom, ui::twipsToPixels(1155, ui::screenDpiY()));
+    EXPECT_EQ(textOf(GetDlgItem(w, IDC_FORM2_LABEL1)), L"Varnok v1.0.0 ( July 8th 2002 )");
+    EXPECT_EQ(textOf(GetDlgItem(w, IDC_FORM2_LABEL2)), L"By Corvane");
+    EXPECT_EQ(textOf(GetDlgItem(w, IDC_FORM2_LABEL3)), L"varnok@example.org");
+    EXPECT_TRUE(main->form().watch().asking() == false);
+
+    PostMessageW(GetDlgItem(w, IDC_FORM2_LABEL2), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    PostMessageW(GetDlgItem(w, IDC_FORM2_LABEL2), WM_LBUTTONUP, 0, 0);
+    PostMessageW(GetDlgItem(w, IDC_FORM2_LABEL3), BM_CLICK, 0, 0);
+    ASSERT_TRUE(pumpUntil([&] { return !launcher.calls.empty(); }));
+    ASSERT_EQ(launcher.calls.size(), 1u);
+    const auto& call = launcher.calls[0];
+    EXPECT_EQ(call.owner, static_cast<ui::NativeWindow>(w));
+    EXPECT_EQ(call.operation, L"Open");
+    EXPECT_EQ(call.file, L"mailto:varnok@example.org");
+    EXPECT_EQ(call.parameters, L"subject = Varnok v1.0.0");
+    EXPECT_EQ(call.show, SW_SHOWNORMAL);
+
+    // Watching goes on while it is open.
+    page.setString(L"Start Page", L"http://evil.example/");
+    auto box = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
+    EXPECT_TRUE(pumpWhileWaiting(box).has_value());
+
+    SendMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(w));
+    main->form().mAbout_Click();
+    EXPECT_EQ(topLevelWindows(ui::kAboutWindowClass, GetCurrentProcessId()).size(), 1u);
+}
