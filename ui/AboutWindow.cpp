@@ -14,15 +14,6 @@ constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 constexpr int kClientWidthTwips = 3390;
 constexpr int kClientHeightTwips = 1155;
 
-HFONT createSansSerif(int dpi, bool underline) {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(825, dpi, 7200); // 8.25 point
-    lf.lfWeight = FW_BOLD;
-    lf.lfUnderline = underline;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
-    return CreateFontIndirectW(&lf);
-}
 
 } // namespace
 
@@ -106,9 +97,9 @@ LRESULT AboutWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void AboutWindow::onCreate() {
     const int dpiX = screenDpiX();
     const int dpiY = screenDpiY();
-    defaultFont_.reset(createMessageFont());
-    boldFont_.reset(createSansSerif(dpiY, false));
-    linkFont_.reset(createSansSerif(dpiY, true));
+    defaultFont_.reset(createDesignFont(dpiY));
+    boldFont_.reset(createDesignFont(dpiY, true));
+    linkFont_.reset(createDesignFont(dpiY, true, true));
     const std::wstring address = about::kAddress;
     struct {
         int id;

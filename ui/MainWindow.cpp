@@ -16,7 +16,9 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+// One line each: a substituted font slightly wider than the design's must
+// clip a caption, not wrap it out of sight.
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 
 struct ControlSpec {
@@ -152,9 +154,15 @@ LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::onCreate() {
-    font_.reset(createMessageFont());
     const int dpiX = screenDpiX();
     const int dpiY = screenDpiY();
+    // Where the design font is replaced by a wider one (as under Wine), step
+    // down until the longest fixed caption fits its label again.
+    const int labelWidth = twipsToPixels(kControls[0].twips.width, dpiX);
+    for (int shrink = 0; shrink < 3; ++shrink) {
+        font_.reset(createDesignFont(dpiY, false, false, shrink));
+        if (textWidth(font_.get(), kControls[0].caption) <= labelWidth) break;
+    }
     for (const auto& c : kControls) {
         HWND control = CreateWindowExW(0, c.windowClass, c.caption, c.style, twipsToPixels(c.twips.left, dpiX),
                                        twipsToPixels(c.twips.top, dpiY), twipsToPixels(c.twips.width, dpiX),

@@ -66,13 +66,28 @@ int screenDpiY() {
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-HFONT createMessageFont() {
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    }
-    return CreateFontIndirectW(&ncm.lfMessageFont);
+HFONT createDesignFont(int dpi, bool bold, bool underline, int shrinkPixels) {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(825, dpi, 7200) + shrinkPixels;
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfUnderline = underline;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    return CreateFontIndirectW(&lf);
+}
+
+} // namespace ui
+
+namespace ui {
+
+int textWidth(HFONT font, const wchar_t* text) {
+    platform::unique_screen_dc dc(GetDC(nullptr));
+    if (!dc) return 0;
+    const HGDIOBJ old = SelectObject(dc.get(), font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), text, lstrlenW(text), &size);
+    SelectObject(dc.get(), old);
+    return size.cx;
 }
 
 } // namespace ui

@@ -59,7 +59,10 @@ public:
 int screenDpiX();
 int screenDpiY();
 
-// The system's message font, owned by the caller.
-HFONT createMessageFont();
+// The windows' design font, "MS Sans Serif" 8.25 point, owned by the caller.
+HFONT createDesignFont(int dpi, bool bold = false, bool underline = false, int shrinkPixels = 0);
+
+// Width of a text in pixels, set in the given font.
+int textWidth(HFONT font, const wchar_t* text);
 
 } // namespace ui

@@ -96,7 +96,9 @@ TEST_F(MainWindowTest, StartsHiddenTopmostWithTheDesignedLayout) {
     GetWindowRect(hwnd(), &outer);
     EXPECT_EQ(outer.left, ui::twipsToPixels(705, dx));
     EXPECT_EQ(outer.top, ui::twipsToPixels(450, dy));
-    if (dx == 96) EXPECT_EQ(client.right, 360);
+    if (dx == 96) {
+        EXPECT_EQ(client.right, 360);
+    }
 
     const struct {
         int id;

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what building and testing Varnok needs, from Debian's archive,
+# and only what is missing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ googletest python3
+          g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
+packages+=("$@")
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "setup: installing ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

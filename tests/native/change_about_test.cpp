@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include "about/Form2.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeUi.h"
+#include "ui/Twips.h"
+#include "watch/Watch.h"
+
+class ChangeCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page.set(L"http://ref.example/");
+        lblHomePage.text = L"http://ref.example/";
+    }
+    FakeRegistry registry;
+    StartPageInRegistry page{registry};
+    RegEdit store{registry};
+    FakeCaption lblHomePage, lblStatus{L"Scanning for changes..."}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
+    FakeTimer timer1;
+    ScriptedDialogs dialogs;
+    watch::Watch watch{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
+};
+
+TEST_F(ChangeCommandTest, AsksWithThePromptTitleAndPrefill) {
+    watch.cmdChange_Click();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, L"Enter a new HomePage for Microsoft Internet Explorer");
+    EXPECT_EQ(dialogs.shown[0].title, L"New HomePage");
+    EXPECT_EQ(dialogs.inputInitial, L"http://www.");
+}
+
+TEST_F(ChangeCommandTest, TypedTextIsWrittenAndShownExactly) {
+    for (const std::wstring& typed : std::vector<std::wstring>{L"http://www.", L"  spaced  ", L"not an address", L"http://\u00e9t\u00e9.example/",
+                                     std::wstring(40000, L'a')}) {
+        dialogs.typed = typed;
+        watch.cmdChange_Click();
+        EXPECT_EQ(store.ReadStartPage(StartPageKey), typed);
+        EXPECT_EQ(lblHomePage.text, typed);
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions(), 0u);
+    }
+}
+
+TEST_F(ChangeCommandTest, EmptyAnswerChangesNothing) {
+    dialogs.typed = L"";
+    watch.cmdChange_Click();
+    EXPECT_EQ(registry.writes, 0);
+    EXPECT_EQ(lblHomePage.text, L"http://ref.example/");
+}
+
+TEST_F(ChangeCommandTest, FailedWriteStillTakesTheReferenceAndTheNextTickAsksAboutTheOldValue) {
+    registry.failWrites = true;
+    dialogs.typed = L"http://mine.example/";
+    watch.cmdChange_Click();
+    EXPECT_EQ(lblHomePage.text, L"http://mine.example/");
+    watch.Timer1_Timer();
+    ASSERT_EQ(dialogs.questions(), 1u);
+    EXPECT_NE(dialogs.shown.back().text.find(L"'http://ref.example/'"), std::wstring::npos);
+}
+
+TEST_F(ChangeCommandTest, WorksWhileSuspendedAndHoldsOnResume) {
+    watch.cmdDisable_Click();
+    dialogs.typed = L"http://mine.example/";
+    watch.cmdChange_Click();
+    watch.cmdDisable_Click();
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.questions(), 0u);
+    EXPECT_EQ(store.ReadStartPage(StartPageKey), L"http://mine.example/");
+}
+
+TEST_F(ChangeCommandTest, ForeignChangeWhileTheInputBoxIsOpenIsAskedAbout) {
+    dialogs.typed = L"";
+    dialogs.whileInput = [&] {
+        page.set(L"http://evil.example/");
+        watch.Timer1_Timer();
+    };
+    watch.cmdChange_Click();
+    EXPECT_EQ(dialogs.questions(), 1u);
+    EXPECT_EQ(store.ReadStartPage(StartPageKey), L"http://ref.example/");
+}
+
+TEST(AboutTest, LinkLaunchesMailWithTheAboutWindowAsOwner) {
+    FakeWindow window;
+    FakeProgram program;
+    FakeLauncher launcher;
+    about::Form2 form{window, program, launcher};
+    form.Label3_Click();
+    ASSERT_EQ(launcher.calls.size(), 1u);
+    const auto& c = launcher.calls[0];
+    EXPECT_EQ(c.owner, window.handle());
+    EXPECT_EQ(c.operation, L"Open");
+    EXPECT_EQ(c.file, L"mailto:varnok@example.org");
+    EXPECT_EQ(c.parameters, L"subject = Varnok v1.0.0");
+    EXPECT_EQ(c.directory, program.directory());
+    EXPECT_EQ(c.show, 1);
+}
+
+TEST(TwipsTest, ConvertsAtCommonDensities) {
+    const struct {
+        int twips, dpi, pixels;
+    } cases[] = {{5400, 96, 360}, {1170, 96, 78}, {705, 96, 47}, {450, 96, 30}, {5400, 120, 450},
+                 {5400, 144, 540}, {1170, 144, 117}, {7, 96, 0}, {8, 96, 1}, {0, 96, 0}};
+    for (const auto& c : cases) EXPECT_EQ(ui::twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << "@" << c.dpi;
+}

@@ -1,0 +1,165 @@
+// The real varnok.exe, started as a user starts it and driven from this
+// separate process: its windows, the registry and the tray, as the user and
+// other programs see them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "tests/windows/WinTestSupport.h"
+#include "ui/ids.h"
+
+using namespace wintest;
+
+namespace {
+
+std::wstring env(const wchar_t* name) {
+    wchar_t buf[4096]{};
+    const DWORD n = GetEnvironmentVariableW(name, buf, 4096);
+    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring{};
+}
+
+// Unix paths reach Wine programs through drive Z:.
+std::wstring fromUnix(const std::wstring& path) {
+    std::wstring p = L"Z:" + path;
+    for (auto& c : p) if (c == L'/') c = L'\\';
+    return p;
+}
+
+std::vector<HWND> trayIcons() {
+    std::vector<HWND> icons;
+    for (HWND tray : topLevelWindows(L"__winex11_standalone_tray")) {
+        for (HWND c : children(tray, L"__winex11_tray_icon")) icons.push_back(c);
+    }
+    return icons;
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
+    for (int waited = 0; waited < timeoutMs; waited += 5) {
+        if (done()) return true;
+        Sleep(5);
+    }
+    return done();
+}
+
+} // namespace
+
+class VarnokProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page.setString(L"Start Page", L"http://ref.example/");
+        const std::wstring exe = fromUnix(env(L"VARNOK_EXE"));
+        ASSERT_FALSE(exe.empty());
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        std::wstring cmd = L"\"" + exe + L"\"";
+        ASSERT_TRUE(CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        // Start-up is over once the program waits in its event loop.
+        ASSERT_EQ(WaitForInputIdle(pi.hProcess, 15000), 0u);
+        main = findMain();
+        ASSERT_NE(main, nullptr);
+        EXPECT_FALSE(IsWindowVisible(main));
+        ASSERT_TRUE(waitFor([&] { return trayIcons().size() == 1; }));
+    }
+    void TearDown() override {
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi.hProcess, 1);
+            WaitForSingleObject(pi.hProcess, 5000);
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        waitFor([] { return trayIcons().empty(); }, 3000);
+    }
+
+    HWND findMain() const {
+        const auto w = topLevelWindows(L"VarnokForm1", pi.dwProcessId);
+        return w.empty() ? nullptr : w[0];
+    }
+    HWND control(int id) const { return GetDlgItem(main, id); }
+    std::wstring stored() const { return page.get(L"Start Page").value_or(std::make_pair(0UL, std::wstring(L"<absent>"))).second; }
+    bool exited(int timeoutMs = 5000) const { return WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0; }
+    std::vector<HWND> menus() const {
+        std::vector<HWND> out;
+        for (HWND m : topLevelWindows(L"#32768", pi.dwProcessId)) if (IsWindowVisible(m)) out.push_back(m);
+        return out;
+    }
+
+    ScratchKey page{kStartPageKey};
+    PROCESS_INFORMATION pi{};
+    HWND main = nullptr;
+};
+
+TEST_F(VarnokProcessTest, StartsHiddenAndTopmostWithTheReference) {
+    EXPECT_TRUE(GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(textOf(control(IDC_LBLHOMEPAGE)), L"http://ref.example/");
+    EXPECT_EQ(textOf(control(IDC_LBLSTATUS)), L"Scanning for changes...");
+    EXPECT_EQ(textOf(control(IDC_CMDDISABLE)), L"Disable");
+}
+
+TEST_F(VarnokProcessTest, AForeignChangeIsAskedAboutAndEachAnswerHolds) {
+    page.setString(L"Start Page", L"http://evil.example/");
+    auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId);
+    const auto seen = no.get();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->text, L"HomePage has been changed to 'http://evil.example/'! Do you wish to keep this setting?");
+    EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; }));
+
+    page.setString(L"Start Page", L"http://kept.example/");
+    auto yes = answerBox(L"Warning!", L"&Yes", pi.dwProcessId);
+    auto ok = answerBox(L"HomePage stored", L"OK", pi.dwProcessId);
+    ASSERT_TRUE(yes.get().has_value());
+    ASSERT_TRUE(ok.get().has_value());
+    EXPECT_TRUE(waitFor([&] { return textOf(control(IDC_LBLHOMEPAGE)) == L"http://kept.example/"; }));
+    Sleep(200);
+    EXPECT_TRUE(visibleBoxes(L"Warning!", pi.dwProcessId).empty());
+    EXPECT_EQ(stored(), L"http://kept.example/");
+}
+
+TEST_F(VarnokProcessTest, TrayBringsTheWindowBackAndTheCloseBoxHidesIt) {
+    PostMessageW(trayIcons()[0], WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+    ASSERT_TRUE(waitFor([&] { return IsWindowVisible(main) != FALSE; }));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(main); }));
+    EXPECT_FALSE(exited(200));
+    EXPECT_EQ(trayIcons().size(), 1u);
+}
+
+TEST_F(VarnokProcessTest, TrayMenuOpensTheAboutWindowWhoseLinkStartsAMail) {
+    const std::wstring stub = env(L"VARNOK_MAIL_STUB");
+    ASSERT_FALSE(stub.empty());
+    const std::wstring argsFile = fromUnix(stub + L".args");
+    DeleteFileW(argsFile.c_str());
+    ScratchKey browser{L"Software\\Wine\\WineBrowser"};
+    browser.setString(L"Mailers", stub);
+
+    PostMessageW(trayIcons()[0], WM_RBUTTONUP, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return menus().size() == 1; }));
+    // Show, Disable, About Varnok: the separator is skipped.
+    for (int i = 0; i < 3; ++i) PostMessageW(menus()[0], WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menus()[0], WM_KEYDOWN, VK_RETURN, 0);
+    HWND about = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        const auto w = topLevelWindows(L"VarnokForm2", pi.dwProcessId);
+        return !w.empty() && IsWindowVisible(about = w[0]);
+    }));
+    EXPECT_EQ(textOf(about), L"About Varnok");
+    EXPECT_EQ(textOf(control(IDC_CMDDISABLE)), L"Disable") << "the menu chose About, not Disable";
+
+    PostMessageW(GetDlgItem(about, IDC_FORM2_LABEL3), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return GetFileAttributesW(argsFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000));
+    Sleep(200);
+    std::ifstream in(std::string(argsFile.begin(), argsFile.end()));
+    std::stringstream got;
+    got << in.rdbuf();
+    std::printf("mail program received: %s\n", got.str().c_str());
+    EXPECT_NE(got.str().find("mailto:varnok@example.org"), std::string::npos) << got.str();
+    DeleteFileW(argsFile.c_str());
+}
+
+TEST_F(VarnokProcessTest, ExitEndsTheProcessAndLeavesNoIcon) {
+    PostMessageW(control(IDC_CMDEXIT), BM_CLICK, 0, 0);
+    EXPECT_TRUE(exited());
+    EXPECT_TRUE(waitFor([] { return trayIcons().empty(); }));
+    EXPECT_EQ(stored(), L"http://ref.example/");
+}
