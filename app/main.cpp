@@ -1,25 +1,38 @@
 #include <windows.h>
 
+#include "platform/Win32ChangeSignal.h"
 #include "platform/Win32Launcher.h"
 #include "platform/Win32Registry.h"
+#include "store/CachingRegistry.h"
+#include "store/RegEdit.h"
+#include "store/RegistryPath.h"
 #include "ui/AboutWindow.h"
+#include "ui/EventLoop.h"
 #include "ui/MainWindow.h"
 #include "ui/Win32Controls.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    const auto watched = store::parseRegistryPath(StartPageKey);
+    if (!watched) return 1;
     platform::Win32Registry registry;
+    platform::Win32ChangeSignal signal(platform::rootKeyOf(watched->hive), watched->key);
+    platform::Win32Clock clock;
+    store::CachingRegistry cached(registry, signal, clock, *watched);
     platform::Win32Launcher launcher;
     ui::Win32Program program;
+    ui::EventLoop loop;
     ui::AboutWindow about(instance, program, launcher);
-    const auto main = ui::MainWindow::create(instance, registry, program, about);
+    const auto main = ui::MainWindow::create(instance, cached, program, about, loop);
     if (!main) return 1;
     about.setOwner(main->hwnd());
 
-    MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (about.preTranslateMessage(msg) || main->preTranslateMessage(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    loop.addPreTranslate([&](MSG& m) { return about.preTranslateMessage(m); });
+    loop.addPreTranslate([&](MSG& m) { return main->preTranslateMessage(m); });
+    loop.watch(signal.handles(), [&] {
+        signal.acknowledge();
+        main->onRegistrySignal();
+    });
+    int exitCode = 0;
+    loop.run({}, nullptr, &exitCode);
+    return exitCode;
 }

@@ -5,9 +5,7 @@
 #include "platform/unique_handles.h"
 
 namespace platform {
-namespace {
-
-HKEY rootOf(Hive hive) {
+HKEY rootKeyOf(Hive hive) {
     switch (hive) {
     case Hive::ClassesRoot: return HKEY_CLASSES_ROOT;
     case Hive::CurrentUser: return HKEY_CURRENT_USER;
@@ -18,8 +16,6 @@ HKEY rootOf(Hive hive) {
     return nullptr;
 }
 
-} // namespace
-
 std::optional<RegistryData> Win32Registry::read(Hive hive, const std::wstring& key, const std::wstring& name) {
     // Raw data without expansion: the conversion expands, so the same rules
     // hold on every platform.
@@ -27,14 +23,14 @@ std::optional<RegistryData> Win32Registry::read(Hive hive, const std::wstring& k
     RegistryData data;
     DWORD size = 0;
     DWORD type = 0;
-    if (RegGetValueW(rootOf(hive), key.c_str(), name.c_str(), flags, &type, nullptr, &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(rootKeyOf(hive), key.c_str(), name.c_str(), flags, &type, nullptr, &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     // The value can grow between the size query and the read: ask again.
     for (int attempt = 0; attempt < 16; ++attempt) {
         data.bytes.resize(size + sizeof(wchar_t));
         size = static_cast<DWORD>(data.bytes.size());
-        const LSTATUS status = RegGetValueW(rootOf(hive), key.c_str(), name.c_str(), flags, &type, data.bytes.data(), &size);
+        const LSTATUS status = RegGetValueW(rootKeyOf(hive), key.c_str(), name.c_str(), flags, &type, data.bytes.data(), &size);
         if (status == ERROR_SUCCESS) {
             data.bytes.resize(size);
             data.type = type;
@@ -47,7 +43,7 @@ std::optional<RegistryData> Win32Registry::read(Hive hive, const std::wstring& k
 
 bool Win32Registry::writeString(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& text) {
     unique_hkey k;
-    if (RegCreateKeyExW(rootOf(hive), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, k.put(),
+    if (RegCreateKeyExW(rootKeyOf(hive), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, k.put(),
                         nullptr) != ERROR_SUCCESS) {
         return false;
     }

@@ -1,7 +1,11 @@
 #pragma once
+#include <windows.h>
+
 #include "platform/Registry.h"
 
 namespace platform {
+
+HKEY rootKeyOf(Hive hive);
 
 class Win32Registry final : public Registry {
 public:

@@ -60,16 +60,18 @@ int buttonsOf(WPARAM keys) {
 } // namespace
 
 struct MainWindow::Parts {
-    Parts(HINSTANCE instance, HWND hwnd, HICON trayIcon)
+    Parts(HINSTANCE instance, HWND hwnd, HICON trayIcon, EventLoop& loop)
         : lblHomePage(GetDlgItem(hwnd, IDC_LBLHOMEPAGE)),
           lblStatus(GetDlgItem(hwnd, IDC_LBLSTATUS)),
           cmdDisable(GetDlgItem(hwnd, IDC_CMDDISABLE)),
           mPopup(hwnd),
           mShow(mPopup.handle(), IDM_SHOW, L"Show"),
           mDisable(mPopup.handle(), IDM_DISABLE, L"Disable"),
-          Timer1(hwnd, IDT_TIMER1, 1, true),
+          // Changes arrive by notification; the regular tick is the safety net
+          // that still reads the store for real about once a second.
+          Timer1(hwnd, IDT_TIMER1, 250, true),
           trayRetry(hwnd, IDT_TRAY_RETRY, 2000, false),
-          dialogs(instance, hwnd),
+          dialogs(instance, hwnd, loop),
           notifyIcon(hwnd, TRAY_ICON_UID, WMAPP_NOTIFYCALLBACK, trayIcon),
           tray(notifyIcon, trayRetry) {}
 
@@ -82,16 +84,17 @@ struct MainWindow::Parts {
     mainwindow::TrayIcon tray;
 };
 
-MainWindow::MainWindow(HINSTANCE instance, platform::Registry& registry, Program& program, Window& form2)
-    : instance_(instance), program_(program), form2_(form2), store_(registry) {}
+MainWindow::MainWindow(HINSTANCE instance, platform::Registry& registry, Program& program, Window& form2,
+                       EventLoop& loop)
+    : instance_(instance), program_(program), form2_(form2), loop_(loop), store_(registry) {}
 
 MainWindow::~MainWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
 std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, platform::Registry& registry, Program& program,
-                                               Window& form2) {
-    std::unique_ptr<MainWindow> self(new MainWindow(instance, registry, program, form2));
+                                               Window& form2, EventLoop& loop) {
+    std::unique_ptr<MainWindow> self(new MainWindow(instance, registry, program, form2, loop));
     self->bigIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
     self->smallIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
 
@@ -142,6 +145,7 @@ LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE: onCreate(); return 0;
     case WM_TIMER: onTimer(wParam); return 0;
+    case WMAPP_TICK: onTimer(wParam); return 0;
     case WM_COMMAND: onCommand(LOWORD(wParam)); return 0;
     case WM_RBUTTONDOWN: onRightButtonDown(wParam); return 0;
     case WM_CONTEXTMENU: onContextMenu(lParam); return 0;
@@ -174,7 +178,7 @@ void MainWindow::onCreate() {
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
-    parts_ = std::make_unique<Parts>(instance_, hwnd_, smallIcon_.get());
+    parts_ = std::make_unique<Parts>(instance_, hwnd_, smallIcon_.get(), loop_);
     auto& p = *parts_;
     form_.emplace(mainwindow::Form1Parts{{p.lblHomePage, p.lblStatus, p.cmdDisable, p.mDisable, p.Timer1},
                                          p.mShow,
@@ -201,8 +205,17 @@ void MainWindow::onCommand(UINT id) {
 }
 
 void MainWindow::onTimer(UINT_PTR id) {
-    if (id == IDT_TIMER1) form_->Timer1_Timer();
+    if (id == IDT_TIMER1) tickIfWatching();
     if (id == IDT_TRAY_RETRY) parts_->tray.retryTimer_Timer();
+}
+
+// Ticks come only while watching, whatever their source.
+void MainWindow::tickIfWatching() {
+    if (form_ && parts_->Timer1.enabled()) form_->Timer1_Timer();
+}
+
+void MainWindow::onRegistrySignal() {
+    if (hwnd_) tickIfWatching();
 }
 
 void MainWindow::onRightButtonDown(WPARAM keys) { form_->Form_MouseDown(buttonsOf(keys)); }

@@ -9,6 +9,7 @@
 #include "platform/Win32Stacking.h"
 #include "platform/unique_handles.h"
 #include "store/RegEdit.h"
+#include "ui/EventLoop.h"
 #include "ui/Window.h"
 
 namespace ui {
@@ -21,11 +22,13 @@ class MainWindow final : public Window {
 public:
     // Creates the window and runs its start-up sequence; null on failure.
     static std::unique_ptr<MainWindow> create(HINSTANCE instance, platform::Registry& registry, Program& program,
-                                              Window& form2);
+                                              Window& form2, EventLoop& loop);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
+    // The watched key reported a change: a tick at once, while watching.
+    void onRegistrySignal();
     // Tab order, access keys and Esc, as in a dialog.
     bool preTranslateMessage(MSG& msg);
     HWND hwnd() const { return hwnd_; }
@@ -39,12 +42,13 @@ public:
 private:
     struct Parts;
 
-    MainWindow(HINSTANCE instance, platform::Registry& registry, Program& program, Window& form2);
+    MainWindow(HINSTANCE instance, platform::Registry& registry, Program& program, Window& form2, EventLoop& loop);
     static LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void onCreate();
     void onCommand(UINT id);
     void onTimer(UINT_PTR id);
+    void tickIfWatching();
     void onRightButtonDown(WPARAM keys);
     void onContextMenu(LPARAM where);
     void onActivate(WPARAM state);
@@ -52,6 +56,7 @@ private:
     HINSTANCE instance_;
     Program& program_;
     Window& form2_;
+    EventLoop& loop_;
     RegEdit store_;
     platform::Win32Stacking stacking_;
     HWND hwnd_ = nullptr;

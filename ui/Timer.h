@@ -8,6 +8,9 @@ public:
     virtual ~Timer() = default;
     virtual bool enabled() const = 0;
     virtual void setEnabled(bool on) = 0;
+    // A tick as soon as the event loop is free, if enabled: for a comparison
+    // that should not wait for the next regular tick.
+    virtual void requestTick() = 0;
 };
 
 } // namespace ui

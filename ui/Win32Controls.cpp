@@ -1,6 +1,7 @@
 #include "ui/Win32Controls.h"
 
 #include "platform/unique_handles.h"
+#include "ui/ids.h"
 
 namespace ui {
 
@@ -52,6 +53,10 @@ std::wstring Win32Program::directory() const {
         path.resize(path.size() * 2);
     }
     return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+void Win32Timer::requestTick() {
+    if (enabled_) PostMessageW(window_, WMAPP_TICK, id_, 0);
 }
 
 int screenDpiX() {

@@ -36,11 +36,14 @@ private:
     std::wstring text_;
 };
 
+// A repeating timer; an extra tick asked for arrives as WMAPP_TICK with the
+// timer's id.
 class Win32Timer final : public Timer {
 public:
     Win32Timer(HWND window, UINT_PTR id, UINT intervalMs, bool enabled);
     bool enabled() const override { return enabled_; }
     void setEnabled(bool on) override;
+    void requestTick() override;
 
 private:
     HWND window_;

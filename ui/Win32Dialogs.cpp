@@ -10,6 +10,8 @@ struct InputBoxState {
     const std::wstring& title;
     const std::wstring& initial;
     std::wstring typed;
+    bool finished = false;
+    bool ok = false;
 };
 
 std::wstring controlText(HWND control) {
@@ -39,13 +41,17 @@ INT_PTR CALLBACK inputBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
             state->typed = controlText(GetDlgItem(dialog, IDC_INPUT_EDIT));
-            EndDialog(dialog, IDOK);
+            state->ok = true;
+            state->finished = true;
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
+            state->finished = true;
             return TRUE;
         }
+        return FALSE;
+    case WM_DESTROY: // its owner went, with Exit
+        if (state) state->finished = true;
         return FALSE;
     default:
         return FALSE;
@@ -67,10 +73,18 @@ void Win32Dialogs::inform(const std::wstring& text, const std::wstring& title) {
 }
 
 std::wstring Win32Dialogs::inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) {
+    // Modal through the program's own loop, so the watch goes on meanwhile
+    // with its change notifications.
     InputBoxState state{prompt, title, initial, {}};
-    const INT_PTR r = DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_INPUTBOX), owner_, inputBoxProc,
-                                      reinterpret_cast<LPARAM>(&state));
-    return r == IDOK ? state.typed : std::wstring{};
+    HWND dialog = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_INPUTBOX), owner_, inputBoxProc,
+                                     reinterpret_cast<LPARAM>(&state));
+    if (!dialog) return {};
+    const bool disabledOwner = owner_ && !EnableWindow(owner_, FALSE);
+    ShowWindow(dialog, SW_SHOW);
+    loop_.run([&] { return state.finished; }, dialog);
+    if (disabledOwner && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+    if (IsWindow(dialog)) DestroyWindow(dialog);
+    return state.ok ? state.typed : std::wstring{};
 }
 
 } // namespace ui

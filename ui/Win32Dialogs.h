@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "ui/Dialogs.h"
+#include "ui/EventLoop.h"
 
 namespace ui {
 
@@ -9,7 +10,7 @@ namespace ui {
 // to the front: a warning that opens behind the browser is one nobody sees.
 class Win32Dialogs final : public Dialogs {
 public:
-    Win32Dialogs(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
+    Win32Dialogs(HINSTANCE instance, HWND owner, EventLoop& loop) : instance_(instance), owner_(owner), loop_(loop) {}
 
     Answer askYesNo(const std::wstring& text, const std::wstring& title) override;
     void inform(const std::wstring& text, const std::wstring& title) override;
@@ -18,6 +19,7 @@ public:
 private:
     HINSTANCE instance_;
     HWND owner_;
+    EventLoop& loop_;
 };
 
 } // namespace ui

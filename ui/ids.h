@@ -37,3 +37,5 @@
 // The tray icon's id and the message its notifications arrive as.
 #define TRAY_ICON_UID 1
 #define WMAPP_NOTIFYCALLBACK (WM_APP + 1)
+// A watch tick asked for out of turn.
+#define WMAPP_TICK (WM_APP + 2)

@@ -33,6 +33,7 @@ void Watch::Timer1_Timer() {
         if (answer == ui::Answer::Yes) {
             c_.lblHomePage.setCaption(current);
             dialogs_.inform(L"New Homepage stored", L"HomePage stored");
+            c_.Timer1.requestTick();
         } else {
             store_.WriteStartPage(StartPageKey, c_.lblHomePage.caption());
         }
@@ -48,6 +49,8 @@ void Watch::cmdChange_Click() {
     if (typed.empty()) return;
     store_.WriteStartPage(StartPageKey, typed);
     c_.lblHomePage.setCaption(typed);
+    // A write that did not take must be found now, not at the next tick.
+    c_.Timer1.requestTick();
 }
 
 void Watch::cmdDisable_Click() {
@@ -61,6 +64,8 @@ void Watch::cmdDisable_Click() {
         c_.lblStatus.setCaption(kScanning);
         c_.cmdDisable.setCaption(L"Disable");
         c_.mDisable.setCaption(L"Disable");
+        // A change made while suspended is found at once.
+        c_.Timer1.requestTick();
     }
 }
 

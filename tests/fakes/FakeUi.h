@@ -30,7 +30,9 @@ struct FakeTimer : ui::Timer {
     explicit FakeTimer(bool initially = true) : on(initially) {}
     bool enabled() const override { return on; }
     void setEnabled(bool b) override { on = b; }
+    void requestTick() override { requested += on; }
     bool on;
+    int requested = 0;
 };
 
 struct ScriptedDialogs : ui::Dialogs {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "tests/windows/WinTestSupport.h"
@@ -162,4 +163,64 @@ TEST_F(VarnokProcessTest, ExitEndsTheProcessAndLeavesNoIcon) {
     EXPECT_TRUE(exited());
     EXPECT_TRUE(waitFor([] { return trayIcons().empty(); }));
     EXPECT_EQ(stored(), L"http://ref.example/");
+}
+
+// Every way another program can change the value is asked about, and No
+// puts the reference back as a string value.
+TEST_F(VarnokProcessTest, NoForeignChangeGoesUnasked) {
+    const DWORD five = 5;
+    const unsigned char blob[] = {1, 2, 3};
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::wstring shown;
+    } cases[] = {
+        {"value set", [&] { page.setString(L"Start Page", L"http://a.example/"); }, L"http://a.example/"},
+        {"letter case only", [&] { page.setString(L"Start Page", L"http://REF.example/"); }, L"http://REF.example/"},
+        {"value deleted", [&] { page.erase(L"Start Page"); }, L""},
+        {"number", [&] { page.setRaw(L"Start Page", REG_DWORD, &five, sizeof five); }, L"5"},
+        {"binary", [&] { page.setRaw(L"Start Page", REG_BINARY, blob, sizeof blob); }, L""},
+        {"key deleted with its values", [&] { page.eraseKey(); }, L""},
+        {"bare key deleted",
+         [&] { RegDeleteKeyW(HKEY_CURRENT_USER, page.path().c_str()); }, L""},
+        {"key deleted and created again",
+         [&] {
+             page.eraseKey();
+             page.setString(L"Start Page", L"http://again.example/");
+         },
+         L"http://again.example/"},
+    };
+    for (const auto& c : cases) {
+        auto box = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
+        c.change();
+        const auto seen = box.get();
+        ASSERT_TRUE(seen.has_value()) << c.what;
+        EXPECT_EQ(seen->text, L"HomePage has been changed to '" + c.shown + L"'! Do you wish to keep this setting?")
+            << c.what;
+        EXPECT_TRUE(waitFor([&] {
+            const auto v = page.get(L"Start Page");
+            return v && v->first == REG_SZ && v->second == L"http://ref.example/";
+        })) << c.what;
+        EXPECT_TRUE(waitFor([&] { return visibleBoxes(L"Warning!", pi.dwProcessId).empty(); })) << c.what;
+    }
+}
+
+TEST_F(VarnokProcessTest, ABurstAndAChangeDuringTheQuestionAreEachAsked) {
+    for (int i = 0; i < 50; ++i) page.setString(L"Start Page", L"http://burst" + std::to_wstring(i) + L".example/");
+    auto first = answerBox(L"Warning!", L"&Yes", pi.dwProcessId);
+    auto ok = answerBox(L"HomePage stored", L"OK", pi.dwProcessId);
+    // While the question is open another program writes again.
+    const auto seen = first.get();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->openAtOnce, 1);
+    page.setString(L"Start Page", L"http://during.example/");
+    ASSERT_TRUE(ok.get().has_value());
+    auto second = answerBox(L"Warning!", L"&No", pi.dwProcessId);
+    const auto next = second.get();
+    ASSERT_TRUE(next.has_value());
+    EXPECT_NE(next->text.find(L"'http://during.example/'"), std::wstring::npos);
+    // No restores the value that Yes accepted: the one the first question showed.
+    const std::wstring accepted = seen->text.substr(30, seen->text.find(L"'!") - 30);
+    EXPECT_TRUE(waitFor([&] { return stored() == accepted; })) << std::string(accepted.begin(), accepted.end());
+    EXPECT_EQ(textOf(control(IDC_LBLHOMEPAGE)), accepted);
 }

@@ -51,7 +51,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         page.setString(L"Start Page", L"http://ref.example/");
-        main = ui::MainWindow::create(GetModuleHandleW(nullptr), registry, program, about);
+        main = ui::MainWindow::create(GetModuleHandleW(nullptr), registry, program, about, loop);
         ASSERT_NE(main, nullptr);
         about.setOwner(main->hwnd());
         pumpFor(50);
@@ -73,6 +73,7 @@ protected:
     platform::Win32Registry registry;
     FakeProgram program;
     FakeLauncher launcher;
+    ui::EventLoop loop;
     ui::AboutWindow about{GetModuleHandleW(nullptr), program, launcher};
     std::unique_ptr<ui::MainWindow> main;
 };
