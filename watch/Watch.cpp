@@ -1,5 +1,7 @@
 #include "watch/Watch.h"
 
+#include "watch/QuestionText.h"
+
 namespace watch {
 namespace {
 
@@ -29,7 +31,7 @@ void Watch::Timer1_Timer() {
         // The question shows the value this tick read, and Yes accepts exactly
         // that value: a later change is asked about at the next tick.
         const auto answer = dialogs_.askYesNo(
-            L"HomePage has been changed to '" + current + L"'! Do you wish to keep this setting?", L"Warning!");
+            L"HomePage has been changed to '" + shownInQuestion(current) + L"'! Do you wish to keep this setting?", L"Warning!");
         if (answer == ui::Answer::Yes) {
             c_.lblHomePage.setCaption(current);
             dialogs_.inform(L"New Homepage stored", L"HomePage stored");
