@@ -2,6 +2,7 @@
 
 #include "platform/Win32ChangeSignal.h"
 #include "platform/Win32Launcher.h"
+#include "platform/SingleInstance.h"
 #include "platform/Win32Registry.h"
 #include "store/CachingRegistry.h"
 #include "store/RegEdit.h"
@@ -10,8 +11,29 @@
 #include "ui/EventLoop.h"
 #include "ui/MainWindow.h"
 #include "ui/Win32Controls.h"
+#include "ui/ids.h"
+
+namespace {
+
+// What a second start does: bring the running one's window back, as a
+// double-click on its icon would.
+void showRunningInstance() {
+    HWND running = FindWindowW(ui::kMainWindowClass, nullptr);
+    if (!running) return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(running, &pid);
+    AllowSetForegroundWindow(pid);
+    PostMessageW(running, WMAPP_NOTIFYCALLBACK, TRAY_ICON_UID, WM_LBUTTONDBLCLK);
+}
+
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    const platform::SingleInstance single(L"Local\\Varnok.SingleInstance");
+    if (!single.first()) {
+        showRunningInstance();
+        return 0;
+    }
     const auto watched = store::parseRegistryPath(StartPageKey);
     if (!watched) return 1;
     platform::Win32Registry registry;

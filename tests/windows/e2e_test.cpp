@@ -8,88 +8,9 @@
 #include <functional>
 #include <sstream>
 
-#include "tests/windows/WinTestSupport.h"
-#include "ui/ids.h"
+#include "tests/windows/VarnokProcess.h"
 
 using namespace wintest;
-
-namespace {
-
-std::wstring env(const wchar_t* name) {
-    wchar_t buf[4096]{};
-    const DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring{};
-}
-
-// Unix paths reach Wine programs through drive Z:.
-std::wstring fromUnix(const std::wstring& path) {
-    std::wstring p = L"Z:" + path;
-    for (auto& c : p) if (c == L'/') c = L'\\';
-    return p;
-}
-
-std::vector<HWND> trayIcons() {
-    std::vector<HWND> icons;
-    for (HWND tray : topLevelWindows(L"__winex11_standalone_tray")) {
-        for (HWND c : children(tray, L"__winex11_tray_icon")) icons.push_back(c);
-    }
-    return icons;
-}
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
-    for (int waited = 0; waited < timeoutMs; waited += 5) {
-        if (done()) return true;
-        Sleep(5);
-    }
-    return done();
-}
-
-} // namespace
-
-class VarnokProcessTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        page.setString(L"Start Page", L"http://ref.example/");
-        const std::wstring exe = fromUnix(env(L"VARNOK_EXE"));
-        ASSERT_FALSE(exe.empty());
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        std::wstring cmd = L"\"" + exe + L"\"";
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-        // Start-up is over once the program waits in its event loop.
-        ASSERT_EQ(WaitForInputIdle(pi.hProcess, 15000), 0u);
-        main = findMain();
-        ASSERT_NE(main, nullptr);
-        EXPECT_FALSE(IsWindowVisible(main));
-        ASSERT_TRUE(waitFor([&] { return trayIcons().size() == 1; }));
-    }
-    void TearDown() override {
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi.hProcess, 1);
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        waitFor([] { return trayIcons().empty(); }, 3000);
-    }
-
-    HWND findMain() const {
-        const auto w = topLevelWindows(L"VarnokForm1", pi.dwProcessId);
-        return w.empty() ? nullptr : w[0];
-    }
-    HWND control(int id) const { return GetDlgItem(main, id); }
-    std::wstring stored() const { return page.get(L"Start Page").value_or(std::make_pair(0UL, std::wstring(L"<absent>"))).second; }
-    bool exited(int timeoutMs = 5000) const { return WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0; }
-    std::vector<HWND> menus() const {
-        std::vector<HWND> out;
-        for (HWND m : topLevelWindows(L"#32768", pi.dwProcessId)) if (IsWindowVisible(m)) out.push_back(m);
-        return out;
-    }
-
-    ScratchKey page{kStartPageKey};
-    PROCESS_INFORMATION pi{};
-    HWND main = nullptr;
-};
 
 TEST_F(VarnokProcessTest, StartsHiddenAndTopmostWithTheReference) {
     EXPECT_TRUE(GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST);

@@ -1,0 +1,201 @@
+// Varnok against hostile programs and odd data: floods of writes, huge and
+// deceptive values, a second start, and many cycles in a row. The figures
+// are printed for the record; the assertions are about behaviour and leaks.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "tests/windows/VarnokProcess.h"
+
+using namespace wintest;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Counts {
+    DWORD handles = 0, gdi = 0, user = 0;
+    SIZE_T memoryKiB = 0;
+};
+
+Counts countsOf(HANDLE process) {
+    Counts c;
+    GetProcessHandleCount(process, &c.handles);
+    c.gdi = GetGuiResources(process, GR_GDIOBJECTS);
+    c.user = GetGuiResources(process, GR_USEROBJECTS);
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    if (GetProcessMemoryInfo(process, &pmc, sizeof pmc)) c.memoryKiB = pmc.PagefileUsage / 1024;
+    return c;
+}
+
+// Wine does not report another process's handle and GUI object counts (they
+// read 0 there); on Windows they are real.
+void print(const char* when, const Counts& c) {
+    std::printf("  %-7s handles %lu, GDI objects %lu, USER objects %lu, private memory %zu KiB\n", when, c.handles,
+                c.gdi, c.user, c.memoryKiB);
+}
+
+// Leaks show as growth with every cycle; a few objects of the system's own
+// may come and go.
+void expectNoGrowth(const Counts& before, const Counts& after) {
+    EXPECT_LE(after.handles, before.handles + 10);
+    EXPECT_LE(after.gdi, before.gdi + 10);
+    EXPECT_LE(after.user, before.user + 10);
+    EXPECT_LE(after.memoryKiB, before.memoryKiB + 8 * 1024);
+}
+
+// Measures how long the main window takes to answer, on its own thread.
+class ResponsivenessProbe {
+public:
+    explicit ResponsivenessProbe(HWND w)
+        : thread_([this, w] {
+              while (!stop_) {
+                  const auto t0 = Clock::now();
+                  DWORD_PTR r = 0;
+                  if (!SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &r)) ++timeouts_;
+                  worstMs_ = std::max<long long>(
+                      worstMs_, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count());
+                  Sleep(20);
+              }
+          }) {}
+    ~ResponsivenessProbe() { finish(); }
+    void finish() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    long long worstMs() const { return worstMs_; }
+    int timeouts() const { return timeouts_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<long long> worstMs_{0};
+    std::atomic<int> timeouts_{0};
+    std::thread thread_;
+};
+
+} // namespace
+
+class ReliabilityTest : public VarnokProcessTest {};
+
+TEST_F(ReliabilityTest, AThousandWritesASecondForTenSeconds) {
+    const Counts before = countsOf(pi.hProcess);
+    ResponsivenessProbe probe(main);
+    std::atomic<bool> flooding{true};
+    std::atomic<int> mostOpen{0}, answered{0};
+    // An attentive user who rejects every question as it comes.
+    std::thread user([&] {
+        while (flooding) {
+            const auto boxes = visibleBoxes(L"Warning!", pi.dwProcessId);
+            mostOpen = std::max<int>(mostOpen, static_cast<int>(boxes.size()));
+            if (!boxes.empty()) {
+                if (HWND no = childWithText(boxes[0], L"&No")) {
+                    PostMessageW(no, BM_CLICK, 0, 0);
+                    ++answered;
+                    Sleep(30);
+                }
+            }
+            Sleep(2);
+        }
+    });
+    int writes = 0;
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::seconds(10);
+    for (auto next = start; next < end; next += std::chrono::milliseconds(1)) {
+        while (Clock::now() < next) std::this_thread::yield();
+        page.setString(L"Start Page", L"http://flood" + std::to_wstring(writes++ % 7) + L".example/");
+    }
+    flooding = false;
+    user.join();
+
+    // The flood is over: one more No puts the reference back for good.
+    for (int i = 0; i < 5 && stored() != L"http://ref.example/"; ++i) answerBox(L"Warning!", L"&No", pi.dwProcessId, 3000).get();
+    EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; }));
+    probe.finish();
+    Sleep(500);
+    const Counts after = countsOf(pi.hProcess);
+
+    std::printf("flood: %d writes in 10 s, %d questions answered, at most %d open at once, "
+                "slowest WM_NULL answer %lld ms (%d timeouts)\n",
+                writes, answered.load(), mostOpen.load(), probe.worstMs(), probe.timeouts());
+    print("before", before);
+    print("after", after);
+    EXPECT_LE(mostOpen.load(), 1);
+    EXPECT_GT(answered.load(), 0);
+    EXPECT_EQ(probe.timeouts(), 0);
+    EXPECT_LT(probe.worstMs(), 1000);
+    expectNoGrowth(before, after);
+}
+
+TEST_F(ReliabilityTest, FiveHundredChangeAndAnswerCycles) {
+    const Counts before = countsOf(pi.hProcess);
+    const auto t0 = Clock::now();
+    int asked = 0;
+    for (int i = 0; i < 500; ++i) {
+        auto box = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
+        page.setString(L"Start Page", L"http://soak" + std::to_wstring(i) + L".example/");
+        asked += box.get().has_value();
+        ASSERT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; })) << i;
+        ASSERT_TRUE(waitFor([&] { return visibleBoxes(L"Warning!", pi.dwProcessId).empty(); })) << i;
+    }
+    const auto seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    Sleep(500);
+    const Counts after = countsOf(pi.hProcess);
+    std::printf("soak: 500 change-and-answer cycles in %.1f s, %d asked\n", seconds, asked);
+    print("before", before);
+    print("after", after);
+    EXPECT_EQ(asked, 500);
+    expectNoGrowth(before, after);
+}
+
+TEST_F(ReliabilityTest, AMebibyteValueIsAskedAboutAndActedOnWhole) {
+    std::wstring big(1 << 20, L'b');
+    big.replace(0, 7, L"http://");
+    page.setString(L"Start Page", big);
+    auto yes = answerBox(L"Warning!", L"&Yes", pi.dwProcessId);
+    auto ok = answerBox(L"HomePage stored", L"OK", pi.dwProcessId);
+    const auto seen = yes.get();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_LT(seen->text.size(), 2200u);
+    EXPECT_NE(seen->text.find(L"characters left out"), std::wstring::npos);
+    ASSERT_TRUE(ok.get().has_value());
+    ASSERT_TRUE(waitFor([&] { return textOf(control(IDC_LBLHOMEPAGE)).size() == big.size(); }));
+
+    // No now writes the whole mebibyte back.
+    auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId);
+    page.setString(L"Start Page", L"http://small.example/");
+    ASSERT_TRUE(no.get().has_value());
+    EXPECT_TRUE(waitFor([&] { return stored() == big; }));
+}
+
+TEST_F(ReliabilityTest, DirectionOverridesAreShownAsEscapes) {
+    auto box = answerBox(L"Warning!", L"&No", pi.dwProcessId);
+    page.setString(L"Start Page", L"http://bank.example\u202E/moc.live//:ptth");
+    const auto seen = box.get();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_NE(seen->text.find(L"http://bank.example[U+202E]/moc.live//:ptth"), std::wstring::npos);
+    EXPECT_EQ(seen->text.find(L'\u202E'), std::wstring::npos);
+    EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; }));
+}
+
+TEST_F(ReliabilityTest, ASecondStartShowsTheRunningOneAndLeaves) {
+    PROCESS_INFORMATION second = launch();
+    ASSERT_NE(second.hProcess, nullptr);
+    EXPECT_EQ(WaitForSingleObject(second.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(second.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    CloseHandle(second.hThread);
+    CloseHandle(second.hProcess);
+    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(main) != FALSE; }));
+    Sleep(200);
+    EXPECT_EQ(trayIcons().size(), 1u);
+    EXPECT_EQ(topLevelWindows(L"VarnokForm1").size(), 1u);
+    EXPECT_TRUE(visibleBoxes(L"Warning!").empty());
+}
