@@ -3,10 +3,11 @@
 
 #include "platform/NotifyIcon.h"
 #include "ui/Timer.h"
+#include "varnok_version.h"
 
 namespace mainwindow {
 
-inline constexpr wchar_t kTrayTip[] = L"Varnok v1.0.0";
+inline constexpr wchar_t kTrayTip[] = L"Varnok v" VARNOK_VERSION_W;
 // Mouse messages the shell reports for the icon.
 inline constexpr std::uint32_t kTrayDoubleClick = 0x203; // WM_LBUTTONDBLCLK
 inline constexpr std::uint32_t kTrayRightUp = 0x205;     // WM_RBUTTONUP
