@@ -334,3 +334,28 @@ TEST_F(MainWindowTest, AboutOpensOnceWithItsLabelsAndLaunchesMail) {
     main->form().mAbout_Click();
     EXPECT_EQ(topLevelWindows(ui::kAboutWindowClass, GetCurrentProcessId()).size(), 1u);
 }
+
+TEST_F(MainWindowTest, MenuOpensFromTheRightButtonAndTheKeyboardAndExitHasItsAccessKey) {
+    main->form().mShow_Click();
+    const auto menuOpensAfter = [&](UINT msg, WPARAM w, LPARAM l) {
+        auto watcher = std::async(std::launch::async, [] {
+            for (int i = 0; i < 100 && openMenus().empty(); ++i) Sleep(5);
+            const size_t n = openMenus().size();
+            for (HWND m : openMenus()) PostMessageW(m, WM_KEYDOWN, VK_ESCAPE, 0);
+            return n;
+        });
+        PostMessageW(hwnd(), msg, w, l);
+        const size_t n = pumpWhileWaiting(watcher);
+        pumpUntil([] { return openMenus().empty(); });
+        return n;
+    };
+    EXPECT_EQ(menuOpensAfter(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20)), 1u);
+    EXPECT_EQ(menuOpensAfter(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20)), 0u);
+    EXPECT_EQ(menuOpensAfter(WM_RBUTTONDOWN, MK_RBUTTON | MK_LBUTTON, MAKELPARAM(20, 20)), 0u);
+    // Shift+F10 and the menu key report no position.
+    EXPECT_EQ(menuOpensAfter(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd()), -1), 1u);
+
+    MSG alt_x{hwnd(), WM_SYSCHAR, L'x', 1 << 29, 0, {}};
+    EXPECT_TRUE(main->preTranslateMessage(alt_x));
+    EXPECT_TRUE(pumpUntil([&] { return program.ends == 1; }));
+}
