@@ -1,6 +1,7 @@
 #include "ui/AboutWindow.h"
 
 #include "ui/Twips.h"
+#include "ui/WindowProc.h"
 #include "ui/Win32Controls.h"
 #include "ui/ids.h"
 
@@ -39,16 +40,7 @@ void AboutWindow::unload() {
 }
 
 bool AboutWindow::create() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = wndProc;
-    wc.hInstance = instance_;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kAboutWindowClass;
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (!GetClassInfoExW(instance_, kAboutWindowClass, &existing) && !RegisterClassExW(&wc)) return false;
+    if (!registerWindowClass(instance_, kAboutWindowClass, routeToObject<AboutWindow>)) return false;
 
     RECT outer{0, 0, twipsToPixels(kClientWidthTwips, screenDpiX()), twipsToPixels(kClientHeightTwips, screenDpiY())};
     AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
@@ -58,22 +50,6 @@ bool AboutWindow::create() {
     const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     return CreateWindowExW(kExStyle, kAboutWindowClass, L"About Varnok", kStyle, x, y, w, h, owner_, nullptr, instance_,
                            this) != nullptr;
-}
-
-LRESULT CALLBACK AboutWindow::wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<AboutWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->onMessage(msg, wParam, lParam);
 }
 
 LRESULT AboutWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -32,7 +32,9 @@ public:
     NativeWindow handle() const override { return hwnd_; }
 
 private:
-    static LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    template <typename T>
+    friend LRESULT CALLBACK routeToObject(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND hwnd) { hwnd_ = hwnd; }
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool create();
     void onCreate();

@@ -6,6 +6,7 @@
 
 #include "platform/Win32NotifyIcon.h"
 #include "ui/Twips.h"
+#include "ui/WindowProc.h"
 #include "ui/Win32Controls.h"
 #include "ui/Win32Dialogs.h"
 #include "ui/Win32PopupMenu.h"
@@ -98,16 +99,7 @@ std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, platform::Reg
     self->bigIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
     self->smallIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = wndProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kMainWindowClass;
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (!GetClassInfoExW(instance, kMainWindowClass, &existing) && !RegisterClassExW(&wc)) return nullptr;
+    if (!registerWindowClass(instance, kMainWindowClass, routeToObject<MainWindow>)) return nullptr;
 
     const int dpiX = screenDpiX();
     const int dpiY = screenDpiY();
@@ -119,22 +111,6 @@ std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, platform::Reg
     if (!hwnd) return nullptr;
     self->form_->Form_Load();
     return self;
-}
-
-LRESULT CALLBACK MainWindow::wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->onMessage(msg, wParam, lParam);
 }
 
 LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

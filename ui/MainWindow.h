@@ -43,7 +43,9 @@ private:
     struct Parts;
 
     MainWindow(HINSTANCE instance, platform::Registry& registry, Program& program, Window& form2, EventLoop& loop);
-    static LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    template <typename T>
+    friend LRESULT CALLBACK routeToObject(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND hwnd) { hwnd_ = hwnd; }
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void onCreate();
     void onCommand(UINT id);

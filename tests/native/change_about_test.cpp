@@ -4,22 +4,9 @@
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeUi.h"
 #include "ui/Twips.h"
-#include "watch/Watch.h"
+#include "tests/native/WatchFixture.h"
 
-class ChangeCommandTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        page.set(L"http://ref.example/");
-        lblHomePage.text = L"http://ref.example/";
-    }
-    FakeRegistry registry;
-    StartPageInRegistry page{registry};
-    RegEdit store{registry};
-    FakeCaption lblHomePage, lblStatus{L"Scanning for changes..."}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
-    FakeTimer timer1;
-    ScriptedDialogs dialogs;
-    watch::Watch watch{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
-};
+class ChangeCommandTest : public WatchFixture {};
 
 TEST_F(ChangeCommandTest, AsksWithThePromptTitleAndPrefill) {
     watch.cmdChange_Click();
@@ -34,7 +21,7 @@ TEST_F(ChangeCommandTest, TypedTextIsWrittenAndShownExactly) {
                                      std::wstring(40000, L'a')}) {
         dialogs.typed = typed;
         watch.cmdChange_Click();
-        EXPECT_EQ(store.ReadStartPage(StartPageKey), typed);
+        EXPECT_EQ(stored(), typed);
         EXPECT_EQ(lblHomePage.text, typed);
         watch.Timer1_Timer();
         EXPECT_EQ(dialogs.questions(), 0u);
@@ -65,7 +52,7 @@ TEST_F(ChangeCommandTest, WorksWhileSuspendedAndHoldsOnResume) {
     watch.cmdDisable_Click();
     watch.Timer1_Timer();
     EXPECT_EQ(dialogs.questions(), 0u);
-    EXPECT_EQ(store.ReadStartPage(StartPageKey), L"http://mine.example/");
+    EXPECT_EQ(stored(), L"http://mine.example/");
 }
 
 TEST_F(ChangeCommandTest, ForeignChangeWhileTheInputBoxIsOpenIsAskedAbout) {
@@ -76,7 +63,7 @@ TEST_F(ChangeCommandTest, ForeignChangeWhileTheInputBoxIsOpenIsAskedAbout) {
     };
     watch.cmdChange_Click();
     EXPECT_EQ(dialogs.questions(), 1u);
-    EXPECT_EQ(store.ReadStartPage(StartPageKey), L"http://ref.example/");
+    EXPECT_EQ(stored(), L"http://ref.example/");
 }
 
 TEST(AboutTest, LinkLaunchesMailWithTheAboutWindowAsOwner) {

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/fakes/FakeRegistry.h"
-#include "tests/fakes/FakeUi.h"
-#include "watch/Watch.h"
+#include "tests/native/WatchFixture.h"
 
 using ui::Answer;
 
@@ -12,23 +10,7 @@ std::wstring question(const std::wstring& v) {
 }
 } // namespace
 
-class WatchTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        page.set(L"http://ref.example/");
-        lblHomePage.text = L"http://ref.example/";
-    }
-
-    FakeRegistry registry;
-    StartPageInRegistry page{registry};
-    RegEdit store{registry};
-    FakeCaption lblHomePage, lblStatus{L"Scanning for changes..."}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
-    FakeTimer timer1;
-    ScriptedDialogs dialogs;
-    watch::Watch watch{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
-
-    std::wstring stored() const { return store.ReadStartPage(StartPageKey); }
-};
+class WatchTest : public WatchFixture {};
 
 TEST_F(WatchTest, UnchangedValueAsksNothingAndLeavesTheStatusAlone) {
     for (int i = 0; i < 5; ++i) watch.Timer1_Timer();

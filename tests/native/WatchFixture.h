@@ -1,0 +1,26 @@
+#pragma once
+// The watch against a fake registry and scripted boxes, with the reference
+// and the stored value agreeing at the start.
+#include <gtest/gtest.h>
+
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeUi.h"
+#include "watch/Watch.h"
+
+class WatchFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page.set(L"http://ref.example/");
+        lblHomePage.text = L"http://ref.example/";
+    }
+
+    std::wstring stored() const { return store.ReadStartPage(StartPageKey); }
+
+    FakeRegistry registry;
+    StartPageInRegistry page{registry};
+    RegEdit store{registry};
+    FakeCaption lblHomePage, lblStatus{L"Scanning for changes..."}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
+    FakeTimer timer1;
+    ScriptedDialogs dialogs;
+    watch::Watch watch{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
+};
