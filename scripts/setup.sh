@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest python3
-          g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
+          g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
+          nsis unzip)
 packages+=("$@")
 
 missing=()

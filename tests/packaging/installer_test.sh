@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# The real installer and uninstaller, silent, in the throwaway prefix of
+# scripts/with-wine.sh: what they leave behind, and that they start and stop
+# Varnok.
+#   installer_test.sh SETUP_EXE WINDOW_PROBE_EXE ICON SOURCE_DIR VERSION
+set -uo pipefail
+
+setup=$1 probe=$2 icon=$3 source_dir=$4 version=$5
+
+if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" != "${VARNOK_TEST_PREFIX:-}" ]; then
+    echo "installer_test: run it through scripts/with-wine.sh (it makes a throwaway WINEPREFIX)" >&2
+    exit 2
+fi
+# winemenubuilder would turn the Start-menu shortcut into a menu entry in the
+# user's own Linux desktop, outside the throwaway prefix.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+inst_win='C:\Program Files\Varnok'
+inst="$WINEPREFIX/drive_c/Program Files/Varnok"
+shortcut_dir="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Varnok"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnok'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+log=$(mktemp "${TMPDIR:-/tmp}/varnok-installer-test.XXXXXX")
+trap 'rm -f "$log"' EXIT
+
+failures=0
+fail() { echo "  FAIL: $*"; failures=$((failures + 1)); }
+group() { echo "== $*"; }
+
+# Output goes to a file: a Varnok the installer starts inherits the handles,
+# and a pipe would stay open as long as it runs.
+wine_run() { timeout 120 wine "$@" >>"$log" 2>&1; }
+
+# One value from a `reg query` listing: "    Name    REG_SZ    data".
+value_of() { tr -d '\r' <<<"$1" | sed -n "s/^    $2    REG_[A-Z_]*    //p"; }
+
+# Varnok processes of this prefix running the installed copy (Wine shows the
+# Windows command line in /proc).
+installed_varnok_pids() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(cat "$p/comm" 2>/dev/null)" = varnok.exe ] || continue
+        tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+        tr '\0' '\n' 2>/dev/null <"$p/cmdline" | grep -qiF "$inst_win\\varnok.exe" && echo "${p#/proc/}"
+    done
+}
+
+# A window outlives its process by a moment; give the process that moment.
+wait_no_installed_varnok() {
+    for _ in $(seq 50); do
+        [ -z "$(installed_varnok_pids)" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Every image of the .ico is stored, byte for byte, as an icon resource of
+# the program that shows it.
+carries_icon() {
+    python3 - "$1" "$2" <<'PY'
+import struct, sys
+exe, ico = (open(f, "rb").read() for f in sys.argv[1:3])
+_, kind, count = struct.unpack_from("<HHH", ico, 0)
+images = [struct.unpack_from("<8xII", ico, 6 + 16 * i) for i in range(count)]
+sys.exit(0 if kind == 1 and count and all(ico[o:o + n] in exe for n, o in images) else 1)
+PY
+}
+
+check_installed() {
+    local f listing
+    for f in varnok.exe README.md LICENSE Uninstall.exe; do
+        [ -f "$inst/$f" ] || fail "$f is not in $inst_win"
+    done
+    listing=$(cd "$inst" 2>/dev/null && ls -A | sort | tr '\n' ' ')
+    [ "$listing" = "LICENSE README.md Uninstall.exe varnok.exe " ] || fail "install folder holds: $listing"
+    cmp -s "$inst/README.md" "$source_dir/README.md" || fail "installed README.md differs from the repository's"
+    cmp -s "$inst/LICENSE" "$source_dir/LICENSE" || fail "installed LICENSE differs from the repository's"
+
+    [ -f "$shortcut_dir/Varnok.lnk" ] || fail "no Start-menu shortcut Varnok.lnk"
+    grep -aqF "$inst_win\\varnok.exe" "$shortcut_dir/Varnok.lnk" 2>/dev/null \
+        || fail "the shortcut does not point to $inst_win\\varnok.exe"
+
+    local run
+    run=$(wine reg query "$run_key" /v Varnok 2>>"$log")
+    [ "$(value_of "$run" Varnok)" = "\"$inst_win\\varnok.exe\"" ] || fail "Run value is '$(value_of "$run" Varnok)'"
+
+    local key bytes size
+    key=$(wine reg query "$uninstall_key" 2>>"$log") || { fail "no uninstall key"; return; }
+    [ "$(value_of "$key" DisplayName)" = Varnok ] || fail "DisplayName is '$(value_of "$key" DisplayName)'"
+    [ "$(value_of "$key" DisplayVersion)" = "$version" ] || fail "DisplayVersion is '$(value_of "$key" DisplayVersion)'"
+    [ "$(value_of "$key" DisplayIcon)" = "$inst_win\\varnok.exe" ] || fail "DisplayIcon is '$(value_of "$key" DisplayIcon)'"
+    [ -n "$(value_of "$key" Publisher)" ] || fail "no Publisher"
+    [ "$(value_of "$key" InstallLocation)" = "$inst_win" ] || fail "InstallLocation is '$(value_of "$key" InstallLocation)'"
+    [ "$(value_of "$key" UninstallString)" = "\"$inst_win\\Uninstall.exe\"" ] \
+        || fail "UninstallString is '$(value_of "$key" UninstallString)'"
+    [ "$(value_of "$key" QuietUninstallString)" = "\"$inst_win\\Uninstall.exe\" /S" ] \
+        || fail "QuietUninstallString is '$(value_of "$key" QuietUninstallString)'"
+    [ "$(value_of "$key" NoModify)" = 0x1 ] || fail "NoModify is '$(value_of "$key" NoModify)'"
+    [ "$(value_of "$key" NoRepair)" = 0x1 ] || fail "NoRepair is '$(value_of "$key" NoRepair)'"
+    # In KB, of what was installed: a few KB of rounding either way.
+    bytes=$(cat "$inst"/* 2>/dev/null | wc -c)
+    size=$(($(value_of "$key" EstimatedSize)))
+    [ "$size" -ge $((bytes / 1024 - 4)) ] && [ "$size" -le $((bytes / 1024 + 4)) ] \
+        || fail "EstimatedSize is $size KB for $((bytes / 1024)) KB of files"
+}
+
+check_removed() {
+    [ ! -e "$inst" ] || fail "$inst_win is still there: $(ls -A "$inst" | tr '\n' ' ')"
+    [ ! -e "$shortcut_dir" ] || fail "the Start-menu folder is still there: $(ls -A "$shortcut_dir" | tr '\n' ' ')"
+    wine reg query "$run_key" /v Varnok >>"$log" 2>&1 && fail "the Run value is still there"
+    wine reg query "$uninstall_key" >>"$log" 2>&1 && fail "the uninstall key is still there"
+    wine_run "$probe" VarnokForm1 absent 5000 || fail "a Varnok window is still open"
+    wait_no_installed_varnok || fail "Varnok is still running: pid $(installed_varnok_pids)"
+}
+
+group "silent install with /NOSTART"
+carries_icon "$setup" "$icon" || fail "the installer does not show Varnok's icon"
+wine_run "$setup" /S /NOSTART || fail "the installer exited with $?"
+check_installed
+carries_icon "$inst/Uninstall.exe" "$icon" || fail "the uninstaller does not show Varnok's icon"
+[ -z "$(installed_varnok_pids)" ] || fail "Varnok started despite /NOSTART"
+
+group "silent uninstall in place ends a running Varnok and removes everything"
+wine "$inst_win\\varnok.exe" >>"$log" 2>&1 &
+varnok_job=$!
+wine_run "$probe" VarnokForm1 present 10000 || fail "the installed Varnok shows no main window"
+[ -n "$(installed_varnok_pids)" ] || fail "the installed Varnok is not running"
+# _?= makes the uninstaller run in place and wait; NSIS reads it raw to the
+# end of the command line, but wine would quote an argument holding a space,
+# so the path goes in as separate words.
+read -ra in_place <<<"_?=$inst_win"
+wine_run "$inst/Uninstall.exe" /S "${in_place[@]}" || fail "the uninstaller exited with $?"
+# The job is Varnok's own process (wine becomes it). Exit ends it with
+# status 0; a kill would show as another status.
+ended=no
+for _ in $(seq 100); do
+    state=$(awk '{print $3}' "/proc/$varnok_job/stat" 2>/dev/null)
+    if [ -z "$state" ] || [ "$state" = Z ]; then ended=yes; break; fi
+    sleep 0.1
+done
+if [ "$ended" = yes ]; then
+    wait "$varnok_job" || fail "Varnok ended with status $?"
+else
+    fail "the uninstaller left Varnok running"
+    kill "$varnok_job" 2>/dev/null
+fi
+# Run in place, the uninstaller cannot delete itself; nothing else may stay.
+[ "$(ls -A "$inst" 2>/dev/null)" = Uninstall.exe ] && rm "$inst/Uninstall.exe" && rmdir "$inst"
+check_removed
+
+group "silent install starts Varnok; installing again replaces the running one"
+wine_run "$setup" /S || fail "the installer exited with $?"
+wine_run "$probe" VarnokForm1 present 10000 || fail "the installer did not start Varnok"
+first=$(installed_varnok_pids)
+[ -n "$first" ] || fail "the running Varnok is not the installed one"
+wine_run "$setup" /S || fail "the second installer exited with $?"
+for pid in $first; do
+    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null)
+    [ -z "$state" ] || [ "$state" = Z ] || fail "the Varnok that was running (pid $pid) was not ended"
+done
+wine_run "$probe" VarnokForm1 present 10000 || fail "the second installer did not start Varnok"
+second=$(installed_varnok_pids)
+[ -n "$second" ] && [ "$second" != "$first" ] || fail "no new Varnok runs after the second install"
+check_installed
+
+group "the quiet uninstall string ends Varnok and removes everything"
+quiet=$(value_of "$(wine reg query "$uninstall_key" /v QuietUninstallString 2>>"$log")" QuietUninstallString)
+if [[ $quiet =~ ^\"([^\"]+)\"\ (.*)$ ]]; then
+    # As Windows runs it: the uninstaller copies itself away, returns at
+    # once, and the copy does the work.
+    wine_run "${BASH_REMATCH[1]}" ${BASH_REMATCH[2]} || fail "the uninstaller exited with $?"
+    for _ in $(seq 100); do
+        [ ! -e "$inst" ] && ! wine reg query "$uninstall_key" >/dev/null 2>&1 && break
+        sleep 0.2
+    done
+else
+    fail "QuietUninstallString '$quiet' is not a quoted program and its switches"
+fi
+check_removed
+
+if [ "$failures" -ne 0 ]; then
+    echo "installer_test: $failures failure(s); wine output:"
+    cat "$log"
+    exit 1
+fi
+echo "installer_test: all passed"

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The release zip: exactly the program, README.md and LICENSE, and a program
+# that starts on a clean Windows and carries the project's version.
+#   zip_test.sh ZIP WINDRES OBJDUMP SOURCE_DIR VERSION FILE_VERSION_TEXT
+set -uo pipefail
+
+zip=$1 windres=$2 objdump=$3 source_dir=$4 version=$5 file_version_text=$6
+
+failures=0
+fail() { echo "  FAIL: $*"; failures=$((failures + 1)); }
+group() { echo "== $*"; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/varnok-zip-test.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+group "contents"
+names=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+[ "$names" = "LICENSE README.md varnok.exe " ] || fail "the zip holds: $names"
+unzip -q "$zip" -d "$work" || fail "the zip does not extract"
+cmp -s "$work/README.md" "$source_dir/README.md" || fail "README.md differs from the repository's"
+cmp -s "$work/LICENSE" "$source_dir/LICENSE" || fail "LICENSE differs from the repository's"
+
+group "varnok.exe"
+exe="$work/varnok.exe"
+# Static: a clean Windows has none of MinGW's runtime DLLs.
+dlls=$("$objdump" -p "$exe" 2>/dev/null | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+[ -n "$dlls" ] || fail "no import table read from varnok.exe"
+for dll in $dlls; do
+    case "$dll" in
+        libstdc++*|libgcc*|libwinpthread*) fail "varnok.exe needs $dll" ;;
+    esac
+done
+# The version record as Windows reads it, decompiled from the file itself.
+rc=$("$windres" -J coff -O rc -i "$exe" 2>/dev/null | tr -d '\r')
+[ -n "$rc" ] || fail "no resources read from varnok.exe"
+IFS=. read -r major minor patch <<<"$version"
+numeric="$major, $minor, $patch, 0"
+grep -qx " FILEVERSION $numeric" <<<"$rc" || fail "FILEVERSION is not $numeric: $(grep FILEVERSION <<<"$rc")"
+grep -qx " PRODUCTVERSION $numeric" <<<"$rc" || fail "PRODUCTVERSION is not $numeric"
+for name in FileVersion ProductVersion; do
+    grep -qxF "      VALUE \"$name\", \"$file_version_text\"" <<<"$rc" \
+        || fail "$name is not \"$file_version_text\": $(grep "\"$name\"" <<<"$rc")"
+done
+grep -qxF '      VALUE "OriginalFilename", "varnok.exe"' <<<"$rc" || fail "OriginalFilename is not varnok.exe"
+
+if [ "$failures" -ne 0 ]; then
+    echo "zip_test: $failures failure(s)"
+    exit 1
+fi
+echo "zip_test: all passed"
