@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest python3
           g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
-          nsis unzip)
+          nsis unzip clang libclang-rt-14-dev)
 packages+=("$@")
 
 missing=()
