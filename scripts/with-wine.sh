@@ -22,7 +22,8 @@ exec 5>&-
 export DISPLAY=":$(head -n1 "$work/display")"
 
 export WINEPREFIX="$work/prefix" VARNOK_TEST_PREFIX="$work/prefix"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# winemenubuilder would write menu entries into the real $HOME.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wineboot -i >/dev/null 2>&1
 wineserver -w
 # Without a window manager Wine waits 2 s for every window it hides, unless

@@ -5,5 +5,5 @@ if [ -z "${WINEPREFIX:-}" ] || [ -z "${VARNOK_TEST_PREFIX:-}" ] || [ "$WINEPREFI
     echo "run-in-wine: run the Windows tests through scripts/with-wine.sh (it makes a throwaway WINEPREFIX)" >&2
     exit 2
 fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 exec wine "$@"
