@@ -249,12 +249,14 @@ TEST_F(MainWindowTest, ChangeWritesWhatWasTypedAndAsksNothing) {
         struct Seen {
             std::wstring prompt, initial;
             DWORD selStart = 1, selEnd = 0;
+            LRESULT limit = 0;
         } seen;
         if (found.empty()) return seen;
         HWND edit = GetDlgItem(found[0], IDC_INPUT_EDIT);
         seen.prompt = textOf(GetDlgItem(found[0], IDC_INPUT_PROMPT));
         seen.initial = textOf(edit);
         SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&seen.selStart), reinterpret_cast<LPARAM>(&seen.selEnd));
+        seen.limit = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
         const std::wstring typed = L"  http://mine.example/\u00e9  ";
         SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
         PostMessageW(GetDlgItem(found[0], IDOK), BM_CLICK, 0, 0);
@@ -266,6 +268,7 @@ TEST_F(MainWindowTest, ChangeWritesWhatWasTypedAndAsksNothing) {
     EXPECT_EQ(seen.initial, L"http://www.");
     EXPECT_EQ(seen.selStart, 0u);
     EXPECT_EQ(seen.selEnd, 11u);
+    EXPECT_GE(seen.limit, 32767);
     EXPECT_TRUE(pumpUntil([&] { return reference() == L"  http://mine.example/\u00e9  "; }));
     EXPECT_EQ(stored(), L"  http://mine.example/\u00e9  ");
     pumpFor(200);
@@ -323,6 +326,13 @@ TEST_F(MainWindowTest, AboutOpensOnceWithItsLabelsAndLaunchesMail) {
     EXPECT_EQ(call.file, L"mailto:varnok@example.org");
     EXPECT_EQ(call.parameters, L"subject = Varnok v1.0.0");
     EXPECT_EQ(call.show, SW_SHOWNORMAL);
+
+    // The link is a tab stop, and Enter on it follows it too.
+    HWND link = GetDlgItem(w, IDC_FORM2_LABEL3);
+    EXPECT_TRUE(GetWindowLongW(link, GWL_STYLE) & WS_TABSTOP);
+    MSG enter{link, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    EXPECT_TRUE(about.preTranslateMessage(enter));
+    EXPECT_EQ(launcher.calls.size(), 2u);
 
     // Watching goes on while it is open.
     page.setString(L"Start Page", L"http://evil.example/");
