@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# Measures varnok.exe beside three reference watchers under Wine: idle CPU,
+# how soon a change of the start page is asked about, peak memory and
+# start-up time. Usage: bench/run.sh [varnok] [literal] [idle] [instant]
+# (default: all four, in that order). VARNOK_EXE=path measures another
+# build of Varnok instead of build/windows/app/varnok.exe.
+set -euo pipefail
+[ -z "${VARNOK_EXE:-}" ] || export VARNOK_EXE="$(realpath "$VARNOK_EXE")"
+cd "$(dirname "$0")/.."
+
+declare -A exe=(
+    [varnok]=${VARNOK_EXE:-build/windows/app/varnok.exe}
+    [literal]=build/windows/bench/ref_literal.exe
+    [idle]=build/windows/bench/ref_idle.exe
+    [instant]=build/windows/bench/ref_instant.exe
+)
+declare -A class=([varnok]=VarnokForm1 [literal]=BenchRefLiteral [idle]=BenchRefIdle [instant]=BenchRefInstant)
+declare -A title=([varnok]="Varnok" [literal]="(a) literal" [idle]="(b) idle 1ms timer" [instant]="(c) instant")
+driver=build/windows/bench/bench_driver.exe
+reference="http://reference.example/"
+
+if [ "${1:-}" != --in-wine ]; then
+    started=$(date +%s.%N)
+    rows=("$@")
+    [ ${#rows[@]} -gt 0 ] || rows=(varnok literal idle instant)
+    targets=(bench_driver)
+    for r in "${rows[@]}"; do
+        [ -n "${exe[$r]:-}" ] || { echo "run.sh: unknown program '$r' (varnok, literal, idle, instant)" >&2; exit 2; }
+        [ "$r" = varnok ] && [ -n "${VARNOK_EXE:-}" ] && continue
+        targets+=("$(basename "${exe[$r]}" .exe)")
+    done
+    cmake --preset windows >/dev/null
+    # Only what is measured: a test mid-edit elsewhere must not stop the run.
+    cmake --build --preset windows --target "${targets[@]}"
+    # A group of its own, so that an interrupted run takes all its Wine processes and Xvfb with it.
+    setsid scripts/with-wine.sh "$0" --in-wine "${rows[@]}" &
+    child=$!
+    trap 'kill -TERM -- "-$child" 2>/dev/null || true; wait "$child" || true; exit 130' INT TERM
+    wait "$child"
+    trap - INT TERM
+    awk -v s="$started" -v e="$(date +%s.%N)" 'BEGIN { printf "total run time: %.0f s\n", e - s }'
+    exit 0
+fi
+shift
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/varnok-bench.XXXXXX")
+upid=""
+cleanup() {
+    [ -n "$upid" ] && kill -9 "$upid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+hz=$(getconf CLK_TCK)
+winpath() { printf 'Z:%s' "$(realpath "$1")" | tr / '\\'; }
+now() { date +%s.%N; }
+
+# Another Wine prefix (a test run, say) may be running the same programs.
+ours() { tr '\0' '\n' 2>/dev/null <"/proc/$1/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; }
+
+# The Unix process whose command line starts with the program's name.
+unix_pid() {
+    local want=${1,,} p first
+    for p in /proc/[0-9]*; do
+        first=$(tr '\0' '\n' 2>/dev/null <"$p/cmdline" | head -n1) || continue
+        case "${first,,}" in
+            "$want" | "$want "* | *[/\\]"$want" | *[/\\]"$want "*) ours "${p#/proc/}" && { echo "${p#/proc/}"; return 0; } ;;
+        esac
+    done
+    return 1
+}
+
+# The prefix's server, not a "wineserver -w" waiting on it.
+server_pid() {
+    local p args
+    for p in /proc/[0-9]*; do
+        args=$(tr '\0' ' ' 2>/dev/null <"$p/cmdline") || continue
+        case "$args" in */wineserver*) ;; *) continue ;; esac
+        case " $args " in *" -w "* | *" -k"*) continue ;; esac
+        if ours "${p#/proc/}"; then echo "${p#/proc/}"; return 0; fi
+    done
+    return 1
+}
+
+# utime + stime in clock ticks; the name field may hold spaces, so count after ")".
+ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+
+field() { tr -d '\r' <"$2" | awk -v k="$1" '$1 == k { print $2 }'; }
+
+declare -A r_cpu r_med r_p95 r_max r_det r_rss r_start
+
+measure() {
+    local row=$1 path=${exe[$1]} cls=${class[$1]} spid a b ta tb
+    echo "$(date +%T) measuring ${title[$row]}" >&2
+    if ! wine "$driver" startup "$(winpath "$path")" "$cls" "$reference" >"$work/startup" 2>&1; then
+        tr -d '\r' <"$work/startup" >&2
+        return 1
+    fi
+    r_start[$row]=$(field startup_ms "$work/startup")
+    upid=$(unix_pid "$(basename "$path")") || { echo "no Unix process for $path" >&2; return 1; }
+    spid=$(server_pid) || { echo "no wineserver for $WINEPREFIX" >&2; return 1; }
+
+    echo "  $(date +%T) idle CPU" >&2
+    sleep 2
+    a=$(($(ticks "$upid") + $(ticks "$spid"))) ta=$(now)
+    sleep 10
+    b=$(($(ticks "$upid") + $(ticks "$spid"))) tb=$(now)
+    r_cpu[$row]=$(awk -v d=$((b - a)) -v hz="$hz" -v s="$ta" -v e="$tb" 'BEGIN { printf "%.2f", 100 * d / hz / (e - s) }')
+
+    # (b) watches nothing: 20 rounds of waiting 3 s in vain would prove only that.
+    if [ "$row" != idle ]; then
+        echo "  $(date +%T) latency" >&2
+        wine "$driver" latency "$cls" "$reference" 20 >"$work/latency" 2>"$work/latency.err" || true
+        tr -d '\r' <"$work/latency.err" | sed "s/^/  ${title[$row]}: /" >&2
+        r_det[$row]="$(field detected "$work/latency")/$(field rounds "$work/latency")"
+        r_med[$row]=$(field median_ms "$work/latency")
+        r_p95[$row]=$(field p95_ms "$work/latency")
+        r_max[$row]=$(field max_ms "$work/latency")
+        poll_ms=$(field poll_ms "$work/latency")
+    fi
+
+    r_rss[$row]=$(awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$upid/status")
+
+    wine "$driver" stop "$cls" >/dev/null 2>&1 || kill -9 "$upid" 2>/dev/null || true
+    upid=""
+    echo "  $(date +%T) settling" >&2
+    timeout 60 wineserver -w
+}
+
+for row in "$@"; do measure "$row"; done
+
+show() { [ -n "$1" ] && echo "$1" || echo "-"; }
+echo
+echo "machine: $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(nproc) CPUs, $(wine --version 2>/dev/null), load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "idle CPU: program + its wineserver over 10 s, % of one core (1 clock tick = $(awk -v hz="$hz" 'BEGIN { printf "%.2f", 10 / hz }') %)"
+echo "latency: write of a new value to the question being visible, 20 changes answered No (one poll of the windows: ${poll_ms:-?} ms)"
+echo "peak RSS: VmHWM of the program's process; start-up: launch to idle with its hidden main window, median of 5"
+echo
+printf '%-20s %10s %10s %10s %10s %9s %9s %11s\n' program "idle CPU %" "median ms" "p95 ms" "max ms" detected "RSS MiB" "start-up ms"
+for row in "$@"; do
+    printf '%-20s %10s %10s %10s %10s %9s %9s %11s\n' "${title[$row]}" "$(show "${r_cpu[$row]:-}")" \
+        "$(show "${r_med[$row]:-}")" "$(show "${r_p95[$row]:-}")" "$(show "${r_max[$row]:-}")" \
+        "$(show "${r_det[$row]:-}")" "$(show "${r_rss[$row]:-}")" "$(show "${r_start[$row]:-}")"
+done
+
+# name, operator, left value, right value
+ratio() {
+    if [ -z "$3" ] || [ -z "$4" ]; then printf '  %-44s %s\n' "$1" "-"; return; fi
+    awk -v n="$1" -v op="$2" -v x="$3" -v y="$4" 'BEGIN {
+        if (op == "-") printf "  %-44s %+.2f\n", n, x - y
+        else if (y == 0) printf "  %-44s %s\n", n, "-"
+        else printf "  %-44s %.2fx\n", n, x / y }'
+}
+echo
+echo "Varnok against the references:"
+ratio "idle CPU - (c), percentage points" - "${r_cpu[varnok]:-}" "${r_cpu[instant]:-}"
+ratio "idle CPU / (a)" / "${r_cpu[varnok]:-}" "${r_cpu[literal]:-}"
+ratio "latency median - (c) median, ms" - "${r_med[varnok]:-}" "${r_med[instant]:-}"
+ratio "latency max - (c) max, ms" - "${r_max[varnok]:-}" "${r_max[instant]:-}"
+ratio "peak RSS / (b)" / "${r_rss[varnok]:-}" "${r_rss[idle]:-}"
+ratio "start-up / (b)" / "${r_start[varnok]:-}" "${r_start[idle]:-}"
