@@ -50,8 +50,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     loop.addPreTranslate([&](MSG& m) { return about.preTranslateMessage(m); });
     loop.addPreTranslate([&](MSG& m) { return main->preTranslateMessage(m); });
-    loop.watch(signal.handles(), [&] {
-        signal.acknowledge();
+    loop.watch(signal.handles(), [&](size_t which) {
+        signal.acknowledge(which);
         main->onRegistrySignal();
     });
     int exitCode = 0;

@@ -50,19 +50,15 @@ bool Win32ChangeSignal::consumeChange() {
 
 std::vector<HANDLE> Win32ChangeSignal::handles() const { return {key_.event.get(), parent_.event.get()}; }
 
-void Win32ChangeSignal::acknowledge() {
-    const auto fired = [](const Watch& w) { return !w.armed || WaitForSingleObject(w.event.get(), 0) == WAIT_OBJECT_0; };
-    if (fired(parent_)) {
+void Win32ChangeSignal::acknowledge(size_t which) {
+    dirty_ = true;
+    if (which == 1) {
         // The key may have been deleted and created again: a handle to the old
         // one would never report another change, so open it afresh.
         key_.key.reset();
         arm(parent_);
-        arm(key_);
-        dirty_ = true;
-    } else if (fired(key_)) {
-        arm(key_);
-        dirty_ = true;
     }
+    arm(key_);
 }
 
 } // namespace platform

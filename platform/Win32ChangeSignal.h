@@ -17,11 +17,11 @@ public:
     Win32ChangeSignal(HKEY root, std::wstring key);
 
     bool consumeChange() override;
-    // The events the event loop waits on.
+    // The events the event loop waits on: the key's, then its parent's.
     std::vector<HANDLE> handles() const;
-    // After an event fired: take note, reset and arm again. Each arming
-    // reports one change.
-    void acknowledge();
+    // After the event of that index fired: take note, reset and arm again.
+    // Each arming reports one change.
+    void acknowledge(size_t which);
 
 private:
     struct Watch {

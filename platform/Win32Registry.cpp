@@ -21,19 +21,18 @@ std::optional<RegistryData> Win32Registry::read(Hive hive, const std::wstring& k
     // hold on every platform.
     constexpr DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
     RegistryData data;
-    DWORD size = 0;
-    DWORD type = 0;
-    if (RegGetValueW(rootKeyOf(hive), key.c_str(), name.c_str(), flags, &type, nullptr, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    // The value can grow between the size query and the read: ask again.
+    DWORD size = lastSize_;
+    // The value can grow between one call and the next: ask again.
     for (int attempt = 0; attempt < 16; ++attempt) {
         data.bytes.resize(size + sizeof(wchar_t));
         size = static_cast<DWORD>(data.bytes.size());
-        const LSTATUS status = RegGetValueW(rootKeyOf(hive), key.c_str(), name.c_str(), flags, &type, data.bytes.data(), &size);
+        DWORD type = 0;
+        const LSTATUS status =
+            RegGetValueW(rootKeyOf(hive), key.c_str(), name.c_str(), flags, &type, data.bytes.data(), &size);
         if (status == ERROR_SUCCESS) {
             data.bytes.resize(size);
             data.type = type;
+            lastSize_ = size;
             return data;
         }
         if (status != ERROR_MORE_DATA) return std::nullopt;

@@ -2,7 +2,7 @@
 
 namespace ui {
 
-void EventLoop::watch(std::vector<HANDLE> handles, std::function<void()> onSignal) {
+void EventLoop::watch(std::vector<HANDLE> handles, std::function<void(size_t)> onSignal) {
     handles_ = std::move(handles);
     onSignal_ = std::move(onSignal);
 }
@@ -27,7 +27,7 @@ bool EventLoop::run(const std::function<bool()>& done, HWND dialog, int* exitCod
         const DWORD r = MsgWaitForMultipleObjectsEx(n, handles_.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         // A signal is handled, then the queue is drained all the same: a
         // flood of changes must not starve the windows of their messages.
-        if (r < WAIT_OBJECT_0 + n && onSignal_) onSignal_();
+        if (r < WAIT_OBJECT_0 + n && onSignal_) onSignal_(r - WAIT_OBJECT_0);
         MSG msg;
         while (!finished() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {

@@ -15,7 +15,8 @@ public:
 
     // Keyboard handling of modeless windows (tab order, access keys).
     void addPreTranslate(PreTranslate filter) { filters_.push_back(std::move(filter)); }
-    void watch(std::vector<HANDLE> handles, std::function<void()> onSignal);
+    // onSignal learns which of the handles was signalled.
+    void watch(std::vector<HANDLE> handles, std::function<void(size_t)> onSignal);
 
     // Runs until done() holds, or until WM_QUIT: then false, the quit is
     // passed on to any outer loop and exitCode receives its code.
@@ -26,7 +27,7 @@ private:
 
     std::vector<PreTranslate> filters_;
     std::vector<HANDLE> handles_;
-    std::function<void()> onSignal_;
+    std::function<void(size_t)> onSignal_;
     int depth_ = 0;
 };
 

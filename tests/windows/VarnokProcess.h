@@ -49,10 +49,14 @@ protected:
         si.cb = sizeof si;
         pi = launch();
         ASSERT_NE(pi.hProcess, nullptr);
-        // Start-up is over once the program waits in its event loop.
+        // The first window of a fresh prefix waits for Wine's desktop, which
+        // can satisfy WaitForInputIdle early; start-up is over once the
+        // window is topmost (its last step but hiding) and idle.
+        ASSERT_TRUE(waitFor([&] {
+            main = findMain();
+            return main && (GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        }, 15000));
         ASSERT_EQ(WaitForInputIdle(pi.hProcess, 15000), 0u);
-        main = findMain();
-        ASSERT_NE(main, nullptr);
         EXPECT_FALSE(IsWindowVisible(main));
         ASSERT_TRUE(waitFor([&] { return trayIcons().size() == 1; }));
     }

@@ -95,6 +95,7 @@ TEST_F(VarnokProcessTest, NoForeignChangeGoesUnasked) {
         const char* what;
         std::function<void()> change;
         std::wstring shown;
+        std::wstring orShown = L"\x1"; // a change in two steps may be caught between them
     } cases[] = {
         {"value set", [&] { page.setString(L"Start Page", L"http://a.example/"); }, L"http://a.example/"},
         {"letter case only", [&] { page.setString(L"Start Page", L"http://REF.example/"); }, L"http://REF.example/"},
@@ -109,15 +110,18 @@ TEST_F(VarnokProcessTest, NoForeignChangeGoesUnasked) {
              page.eraseKey();
              page.setString(L"Start Page", L"http://again.example/");
          },
-         L"http://again.example/"},
+         L"http://again.example/", L""},
     };
     for (const auto& c : cases) {
         auto box = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
         c.change();
         const auto seen = box.get();
         ASSERT_TRUE(seen.has_value()) << c.what;
-        EXPECT_EQ(seen->text, L"HomePage has been changed to '" + c.shown + L"'! Do you wish to keep this setting?")
-            << c.what;
+        const auto question = [](const std::wstring& v) {
+            return L"HomePage has been changed to '" + v + L"'! Do you wish to keep this setting?";
+        };
+        EXPECT_TRUE(seen->text == question(c.shown) || seen->text == question(c.orShown))
+            << c.what << ": " << std::string(seen->text.begin(), seen->text.end());
         EXPECT_TRUE(waitFor([&] {
             const auto v = page.get(L"Start Page");
             return v && v->first == REG_SZ && v->second == L"http://ref.example/";
