@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "tests/windows/VarnokProcess.h"
 
@@ -20,13 +21,57 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 struct Counts {
-    DWORD handles = 0, gdi = 0, user = 0;
+    DWORD handles = 0, gdi = 0, user = 0, windows = 0;
     SIZE_T memoryKiB = 0;
 };
+
+// Wine answers GetProcessHandleCount for another process with 0, but lists
+// every process's handles through the system handle information.
+DWORD handlesFromSystemList(DWORD pid) {
+    struct Entry {
+        ULONG pid;
+        UCHAR type, flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    std::vector<char> buf(1 << 20);
+    ULONG got = 0;
+    constexpr ULONG kSystemHandleInformation = 16;
+    LONG status;
+    while ((status = query(kSystemHandleInformation, buf.data(), static_cast<ULONG>(buf.size()), &got)) ==
+               static_cast<LONG>(0xC0000004L) &&
+           buf.size() < (256u << 20)) {
+        buf.resize(buf.size() * 2);
+    }
+    if (status != 0) return 0;
+    const ULONG n = *reinterpret_cast<ULONG*>(buf.data());
+    const auto* entries = reinterpret_cast<const Entry*>(buf.data() + sizeof(ULONG_PTR));
+    DWORD mine = 0;
+    for (ULONG i = 0; i < n; ++i) mine += entries[i].pid == pid;
+    return mine;
+}
+
+// Windows are USER objects that Wine does let us count.
+DWORD windowsOf(DWORD pid) {
+    DWORD n = 0;
+    for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(top, &owner);
+        if (owner == pid) n += 1 + static_cast<DWORD>(children(top).size());
+    }
+    return n;
+}
 
 Counts countsOf(HANDLE process) {
     Counts c;
     GetProcessHandleCount(process, &c.handles);
+    if (c.handles == 0) c.handles = handlesFromSystemList(GetProcessId(process));
+    c.windows = windowsOf(GetProcessId(process));
     c.gdi = GetGuiResources(process, GR_GDIOBJECTS);
     c.user = GetGuiResources(process, GR_USEROBJECTS);
     PROCESS_MEMORY_COUNTERS pmc{};
@@ -35,11 +80,11 @@ Counts countsOf(HANDLE process) {
     return c;
 }
 
-// Wine does not report another process's handle and GUI object counts (they
-// read 0 there); on Windows they are real.
+// Wine does not report GDI and USER object counts (they read 0 there); on
+// Windows they are real.
 void print(const char* when, const Counts& c) {
-    std::printf("  %-7s handles %lu, GDI objects %lu, USER objects %lu, private memory %zu KiB\n", when, c.handles,
-                c.gdi, c.user, c.memoryKiB);
+    std::printf("  %-7s handles %lu, GDI objects %lu, USER objects %lu, windows %lu, private memory %zu KiB\n", when,
+                c.handles, c.gdi, c.user, c.windows, c.memoryKiB);
 }
 
 // Leaks show as growth with every cycle; a few objects of the system's own
@@ -48,6 +93,7 @@ void expectNoGrowth(const Counts& before, const Counts& after) {
     EXPECT_LE(after.handles, before.handles + 10);
     EXPECT_LE(after.gdi, before.gdi + 10);
     EXPECT_LE(after.user, before.user + 10);
+    EXPECT_LE(after.windows, before.windows);
     EXPECT_LE(after.memoryKiB, before.memoryKiB + 8 * 1024);
 }
 
