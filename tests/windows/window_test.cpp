@@ -18,10 +18,6 @@ using namespace wintest;
 
 namespace {
 
-std::wstring question(const std::wstring& v) {
-    return L"HomePage has been changed to '" + v + L"'! Do you wish to keep this setting?";
-}
-
 std::vector<HWND> trayIcons() {
     std::vector<HWND> icons;
     for (HWND tray : topLevelWindows(L"__winex11_standalone_tray")) {
@@ -133,42 +129,6 @@ TEST_F(MainWindowTest, StartsHiddenTopmostWithTheDesignedLayout) {
         at = GetNextDlgTabItem(hwnd(), at, FALSE);
         EXPECT_EQ(at, control(id));
     }
-}
-
-TEST_F(MainWindowTest, AnsweringNoWritesTheReferenceBack) {
-    page.setString(L"Start Page", L"http://evil.example/");
-    auto box = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
-    const auto seen = pumpWhileWaiting(box);
-    ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(seen->text, question(L"http://evil.example/"));
-    EXPECT_EQ(seen->openAtOnce, 1);
-    EXPECT_TRUE(pumpUntil([&] { return stored() == L"http://ref.example/"; }));
-    EXPECT_EQ(page.get(L"Start Page")->first, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(reference(), L"http://ref.example/");
-    EXPECT_TRUE(pumpUntil([&] { return status() == L"Scanning for changes..."; }));
-}
-
-TEST_F(MainWindowTest, AnsweringYesKeepsTheShownValueAndConfirms) {
-    page.setString(L"Start Page", L"http://new.example/");
-    auto box = answerBox(L"Warning!", L"&Yes", GetCurrentProcessId());
-    auto stored_box = answerBox(L"HomePage stored", L"OK", GetCurrentProcessId());
-    ASSERT_TRUE(pumpWhileWaiting(box).has_value());
-    const auto confirmation = pumpWhileWaiting(stored_box);
-    ASSERT_TRUE(confirmation.has_value());
-    EXPECT_EQ(confirmation->text, L"New Homepage stored");
-    EXPECT_TRUE(pumpUntil([&] { return reference() == L"http://new.example/"; }));
-    pumpFor(100);
-    EXPECT_TRUE(visibleBoxes(L"Warning!").empty());
-    EXPECT_EQ(stored(), L"http://new.example/");
-}
-
-TEST_F(MainWindowTest, DeletedValueIsAskedAboutAndNoRecreatesIt) {
-    page.eraseKey();
-    auto box = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
-    const auto seen = pumpWhileWaiting(box);
-    ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(seen->text, question(L""));
-    EXPECT_TRUE(pumpUntil([&] { return stored() == L"http://ref.example/"; }));
 }
 
 TEST_F(MainWindowTest, DisabledWatchAsksNothingUntilEnabled) {
