@@ -1,23 +1,9 @@
 #include "store/CachingRegistry.h"
 
-#include <cwctype>
 
 namespace store {
-namespace {
-
-// Registry names compare without case.
-bool sameName(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
-}
-
-} // namespace
-
 bool CachingRegistry::isWatched(platform::Hive hive, const std::wstring& key, const std::wstring& name) const {
-    return hive == watched_.hive && sameName(key, watched_.key) && sameName(name, watched_.value);
+    return hive == watched_.hive && sameRegistryName(key, watched_.key) && sameRegistryName(name, watched_.value);
 }
 
 std::optional<platform::RegistryData> CachingRegistry::read(platform::Hive hive, const std::wstring& key,

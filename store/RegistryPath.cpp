@@ -22,7 +22,9 @@ constexpr std::array<HiveName, 8> kHives{{
     {L"HKEY_CURRENT_CONFIG", platform::Hive::CurrentConfig},
 }};
 
-bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b) {
+} // namespace
+
+bool sameRegistryName(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (std::towupper(a[i]) != std::towupper(b[i])) return false;
@@ -30,15 +32,13 @@ bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
-} // namespace
-
 std::optional<RegistryPath> parseRegistryPath(std::wstring_view path) {
     const size_t firstSlash = path.find(L'\\');
     if (firstSlash == std::wstring_view::npos) return std::nullopt;
 
     std::optional<platform::Hive> hive;
     for (const auto& h : kHives) {
-        if (equalsIgnoringCase(path.substr(0, firstSlash), h.name)) hive = h.hive;
+        if (sameRegistryName(path.substr(0, firstSlash), h.name)) hive = h.hive;
     }
     if (!hive) return std::nullopt;
 

@@ -17,4 +17,7 @@ struct RegistryPath {
 
 std::optional<RegistryPath> parseRegistryPath(std::wstring_view path);
 
+// Hive, key and value names compare without regard to case, as the registry does.
+bool sameRegistryName(std::wstring_view a, std::wstring_view b);
+
 } // namespace store

@@ -76,27 +76,19 @@ void AboutWindow::onCreate() {
     defaultFont_.reset(createDesignFont(dpiY));
     boldFont_.reset(createDesignFont(dpiY, true));
     linkFont_.reset(createDesignFont(dpiY, true, true));
-    const std::wstring address = about::kAddress;
-    struct {
-        int id;
-        const wchar_t* windowClass;
-        const wchar_t* caption;
-        TwipsRect twips;
-        DWORD style;
+    const struct {
+        ControlSpec spec;
         HFONT font;
     } labels[] = {
-        {IDC_FORM2_LABEL1, L"STATIC", about::kVersionLine, {120, 120, 3135, 240}, kLabel, boldFont_.get()},
-        {IDC_FORM2_LABEL2, L"STATIC", about::kCreditLine, {60, 375, 3255, 285}, kLabel, defaultFont_.get()},
+        {{IDC_FORM2_LABEL1, L"STATIC", about::kVersionLine, {120, 120, 3135, 240}, kLabel}, boldFont_.get()},
+        {{IDC_FORM2_LABEL2, L"STATIC", about::kCreditLine, {60, 375, 3255, 285}, kLabel}, defaultFont_.get()},
         // A button drawn as a link, so that it takes the focus and Enter or Space.
-        {IDC_FORM2_LABEL3, L"BUTTON", about::kAddress, {0, 795, 3405, 225},
-         WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, linkFont_.get()},
+        {{IDC_FORM2_LABEL3, L"BUTTON", about::kAddress, {0, 795, 3405, 225},
+          WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW},
+         linkFont_.get()},
     };
     for (const auto& l : labels) {
-        HWND control = CreateWindowExW(0, l.windowClass, l.caption, l.style, twipsToPixels(l.twips.left, dpiX),
-                                       twipsToPixels(l.twips.top, dpiY), twipsToPixels(l.twips.width, dpiX),
-                                       twipsToPixels(l.twips.height, dpiY), hwnd_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(l.id)), instance_, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(l.font), FALSE);
+        createControl(hwnd_, instance_, l.spec, l.font, dpiX, dpiY);
     }
 }
 

@@ -22,14 +22,6 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 
-struct ControlSpec {
-    int id;
-    const wchar_t* windowClass;
-    const wchar_t* caption;
-    TwipsRect twips;
-    DWORD style;
-};
-
 // In tab order: creation order is the order Tab walks.
 constexpr ControlSpec kControls[] = {
     {IDC_LABEL1, L"STATIC", L"Current Home Page:", {60, 90, 1485, 225}, kLabel},
@@ -144,11 +136,7 @@ void MainWindow::onCreate() {
         if (textWidth(font_.get(), kControls[0].caption) <= labelWidth) break;
     }
     for (const auto& c : kControls) {
-        HWND control = CreateWindowExW(0, c.windowClass, c.caption, c.style, twipsToPixels(c.twips.left, dpiX),
-                                       twipsToPixels(c.twips.top, dpiY), twipsToPixels(c.twips.width, dpiX),
-                                       twipsToPixels(c.twips.height, dpiY), hwnd_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        createControl(hwnd_, instance_, c, font_.get(), dpiX, dpiY);
     }
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));

@@ -5,10 +5,22 @@
 
 namespace ui {
 
-WindowCaption::WindowCaption(HWND control) : control_(control) {
-    text_.resize(static_cast<size_t>(GetWindowTextLengthW(control)) + 1);
-    text_.resize(static_cast<size_t>(GetWindowTextW(control, text_.data(), static_cast<int>(text_.size()))));
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
+
+HWND createControl(HWND parent, HINSTANCE instance, const ControlSpec& spec, HFONT font, int dpiX, int dpiY) {
+    HWND control = CreateWindowExW(0, spec.windowClass, spec.caption, spec.style, twipsToPixels(spec.twips.left, dpiX),
+                                   twipsToPixels(spec.twips.top, dpiY), twipsToPixels(spec.twips.width, dpiX),
+                                   twipsToPixels(spec.twips.height, dpiY), parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+WindowCaption::WindowCaption(HWND control) : control_(control), text_(windowText(control)) {}
 
 void WindowCaption::setCaption(const std::wstring& text) {
     if (text == text_) return;
@@ -80,10 +92,6 @@ HFONT createDesignFont(int dpi, bool bold, bool underline, int shrinkPixels) {
     lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
     return CreateFontIndirectW(&lf);
 }
-
-} // namespace ui
-
-namespace ui {
 
 int textWidth(HFONT font, const wchar_t* text) {
     platform::unique_screen_dc dc(GetDC(nullptr));

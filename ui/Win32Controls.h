@@ -7,9 +7,25 @@
 
 #include "ui/Caption.h"
 #include "ui/Timer.h"
+#include "ui/Twips.h"
 #include "ui/Window.h"
 
 namespace ui {
+
+// A window's whole text.
+std::wstring windowText(HWND window);
+
+// A child control, laid out in twips.
+struct ControlSpec {
+    int id;
+    const wchar_t* windowClass;
+    const wchar_t* caption;
+    TwipsRect twips;
+    DWORD style;
+};
+
+// Creates the control at the screen's density and gives it the font.
+HWND createControl(HWND parent, HINSTANCE instance, const ControlSpec& spec, HFONT font, int dpiX, int dpiY);
 
 // The window text is the caption, so screen readers and tests see the state;
 // a copy is kept so reading costs nothing and an unchanged text is not redrawn.

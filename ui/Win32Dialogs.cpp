@@ -1,5 +1,6 @@
 #include "ui/Win32Dialogs.h"
 
+#include "ui/Win32Controls.h"
 #include "ui/ids.h"
 
 namespace ui {
@@ -13,12 +14,6 @@ struct InputBoxState {
     bool finished = false;
     bool ok = false;
 };
-
-std::wstring controlText(HWND control) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 INT_PTR onInitInputBox(HWND dialog, InputBoxState& state) {
     SetWindowTextW(dialog, state.title.c_str());
@@ -40,7 +35,7 @@ INT_PTR CALLBACK inputBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
         return onInitInputBox(dialog, *reinterpret_cast<InputBoxState*>(lParam));
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            state->typed = controlText(GetDlgItem(dialog, IDC_INPUT_EDIT));
+            state->typed = windowText(GetDlgItem(dialog, IDC_INPUT_EDIT));
             state->ok = true;
             state->finished = true;
             return TRUE;
