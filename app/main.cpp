@@ -11,19 +11,18 @@
 #include "ui/EventLoop.h"
 #include "ui/MainWindow.h"
 #include "ui/Win32Controls.h"
-#include "ui/ids.h"
+#include "varnok_contract.h"
 
 namespace {
 
-// What a second start does: bring the running one's window back, as a
-// double-click on its icon would.
+// What a second start does: bring the running one's window back.
 void showRunningInstance() {
-    HWND running = FindWindowW(ui::kMainWindowClass, nullptr);
+    HWND running = FindWindowW(VARNOK_WINDOW_CLASS_W, nullptr);
     if (!running) return;
     DWORD pid = 0;
     GetWindowThreadProcessId(running, &pid);
     AllowSetForegroundWindow(pid);
-    PostMessageW(running, WMAPP_NOTIFYCALLBACK, TRAY_ICON_UID, WM_LBUTTONDBLCLK);
+    PostMessageW(running, RegisterWindowMessageW(VARNOK_SHOW_MESSAGE_W), 0, 0);
 }
 
 } // namespace

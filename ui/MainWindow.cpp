@@ -106,10 +106,8 @@ std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, platform::Reg
 }
 
 LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (taskbarCreated_ != 0 && msg == taskbarCreated_) {
-        parts_->tray.taskbarCreated();
-        return 0;
-    }
+    // Registered messages have no fixed numbers: compare before the switch.
+    if (msg >= 0xC000 && onRegisteredMessage(msg)) return 0;
     switch (msg) {
     case WM_CREATE: onCreate(); return 0;
     case WM_TIMER: onTimer(wParam); return 0;
@@ -141,6 +139,8 @@ void MainWindow::onCreate() {
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    showMessage_ = RegisterWindowMessageW(VARNOK_SHOW_MESSAGE_W);
+    exitMessage_ = RegisterWindowMessageW(VARNOK_EXIT_MESSAGE_W);
 
     parts_ = std::make_unique<Parts>(instance_, hwnd_, smallIcon_.get(), loop_);
     auto& p = *parts_;
@@ -154,6 +154,20 @@ void MainWindow::onCreate() {
                                          stacking_,
                                          p.tray,
                                          store_});
+}
+
+bool MainWindow::onRegisteredMessage(UINT msg) {
+    if (!form_) return false;
+    if (msg == taskbarCreated_) {
+        parts_->tray.taskbarCreated();
+    } else if (msg == showMessage_) {
+        form_->TrayNotify(mainwindow::kTrayDoubleClick);
+    } else if (msg == exitMessage_) {
+        form_->mExit_Click();
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void MainWindow::onCommand(UINT id) {

@@ -11,10 +11,11 @@
 #include "store/RegEdit.h"
 #include "ui/EventLoop.h"
 #include "ui/Window.h"
+#include "varnok_contract.h"
 
 namespace ui {
 
-inline constexpr wchar_t kMainWindowClass[] = L"VarnokForm1";
+inline constexpr wchar_t kMainWindowClass[] = VARNOK_WINDOW_CLASS_W;
 
 // The main window as a Win32 window: it creates the controls, turns messages
 // into the handlers of Form1 and owns every handle it uses.
@@ -48,6 +49,7 @@ private:
     void attach(HWND hwnd) { hwnd_ = hwnd; }
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void onCreate();
+    bool onRegisteredMessage(UINT msg);
     void onCommand(UINT id);
     void onTimer(UINT_PTR id);
     void tickIfWatching();
@@ -63,7 +65,7 @@ private:
     platform::Win32Stacking stacking_;
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
-    UINT taskbarCreated_ = 0;
+    UINT taskbarCreated_ = 0, showMessage_ = 0, exitMessage_ = 0;
     platform::unique_hicon bigIcon_, smallIcon_;
     platform::unique_hfont font_;
     std::unique_ptr<Parts> parts_;
