@@ -22,6 +22,7 @@ namespace {
 
 struct Counts {
     DWORD handles = 0, gdi = 0, user = 0, windows = 0;
+    std::vector<std::string> windowList;
     SIZE_T memoryKiB = 0;
 };
 
@@ -56,22 +57,34 @@ DWORD handlesFromSystemList(DWORD pid) {
     return mine;
 }
 
-// Windows are USER objects that Wine does let us count.
-DWORD windowsOf(DWORD pid) {
-    DWORD n = 0;
+// Windows are USER objects that Wine does let us count: each described by
+// class, title, owner and visibility, so a count that grows says which.
+std::vector<std::string> windowsOf(DWORD pid) {
+    std::vector<std::string> out;
+    const auto describe = [](HWND w, const char* indent) {
+        const std::wstring cls = classOf(w), title = textOf(w).substr(0, 40);
+        HWND owner = GetWindow(w, GW_OWNER);
+        char line[256];
+        std::snprintf(line, sizeof line, "%s%ls \"%ls\"%s%s%ls", indent, cls.c_str(), title.c_str(),
+                      IsWindowVisible(w) ? " visible" : "", owner ? " owned by " : "", owner ? classOf(owner).c_str() : L"");
+        return std::string(line);
+    };
     for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(top, &owner);
-        if (owner == pid) n += 1 + static_cast<DWORD>(children(top).size());
+        if (owner != pid) continue;
+        out.push_back(describe(top, ""));
+        for (HWND c : children(top)) out.push_back(describe(c, "  "));
     }
-    return n;
+    return out;
 }
 
 Counts countsOf(HANDLE process) {
     Counts c;
     GetProcessHandleCount(process, &c.handles);
     if (c.handles == 0) c.handles = handlesFromSystemList(GetProcessId(process));
-    c.windows = windowsOf(GetProcessId(process));
+    c.windowList = windowsOf(GetProcessId(process));
+    c.windows = static_cast<DWORD>(c.windowList.size());
     c.gdi = GetGuiResources(process, GR_GDIOBJECTS);
     c.user = GetGuiResources(process, GR_USEROBJECTS);
     PROCESS_MEMORY_COUNTERS pmc{};
@@ -93,7 +106,13 @@ void expectNoGrowth(const Counts& before, const Counts& after) {
     EXPECT_LE(after.handles, before.handles + 10);
     EXPECT_LE(after.gdi, before.gdi + 10);
     EXPECT_LE(after.user, before.user + 10);
-    EXPECT_LE(after.windows, before.windows);
+    EXPECT_LE(after.windows, before.windows) << [&] {
+        std::string seen = "windows before:\n";
+        for (const auto& w : before.windowList) seen += "  " + w + "\n";
+        seen += "windows after:\n";
+        for (const auto& w : after.windowList) seen += "  " + w + "\n";
+        return seen;
+    }();
     EXPECT_LE(after.memoryKiB, before.memoryKiB + 8 * 1024);
 }
 
