@@ -1,19 +1,31 @@
+// The composition root: every Win32 implementation is made here and handed
+// to the windows, which make none of their own.
 #include <windows.h>
+#include <objbase.h>
 
-#include "platform/Win32ChangeSignal.h"
-#include "platform/Win32Launcher.h"
-#include "platform/SingleInstance.h"
-#include "platform/Win32Registry.h"
-#include "store/CachingRegistry.h"
+#include "about/win32/AboutWindow.h"
+#include "mainwindow/win32/MainWindow.h"
+#include "platform/win32/RegistryWatch.h"
+#include "platform/win32/SingleInstance.h"
+#include "platform/win32/Win32Launcher.h"
+#include "platform/win32/Win32NotifyIcon.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Stacking.h"
 #include "store/RegEdit.h"
 #include "store/RegistryPath.h"
-#include "ui/AboutWindow.h"
-#include "ui/EventLoop.h"
-#include "ui/MainWindow.h"
-#include "ui/Win32Controls.h"
+#include "ui/win32/EventLoop.h"
+#include "ui/win32/Win32Controls.h"
+#include "ui/win32/Win32Dialogs.h"
+#include "ui/win32/ids.h"
 #include "varnok_contract.h"
 
 namespace {
+
+// The safety tick: changes arrive by notification, and this still reads the
+// store for real about once a second, also inside menus and boxes, where the
+// notifications wait.
+constexpr UINT kSafetyTickMs = 1000;
+constexpr UINT kTrayRetryMs = 2000;
 
 // What a second start does: bring the running one's window back.
 void showRunningInstance() {
@@ -25,6 +37,20 @@ void showRunningInstance() {
     PostMessageW(running, RegisterWindowMessageW(VARNOK_SHOW_MESSAGE_W), 0, 0);
 }
 
+// The shell's launching functions want COM in a single-threaded apartment.
+class ComApartment {
+public:
+    ComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment() {
+        if (ok_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool ok_;
+};
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -35,24 +61,36 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     const auto watched = store::parseRegistryPath(StartPageKey);
     if (!watched) return 1;
+    const ComApartment com;
+    // An installer that closes Varnok to replace it may start it again; a
+    // crash or a hang is not a reason to.
+    RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
+
     platform::Win32Registry registry;
-    platform::Win32ChangeSignal signal(platform::rootKeyOf(watched->hive), watched->key);
-    platform::Win32Clock clock;
-    store::CachingRegistry cached(registry, signal, clock, *watched);
+    const RegEdit store(registry);
+    platform::RegistryWatch registryWatch(platform::rootKeyOf(watched->hive), watched->key);
+    platform::Win32Stacking stacking;
+    platform::Win32NotifyIcon notifyIcon(TRAY_ICON_UID, WMAPP_NOTIFYCALLBACK);
     platform::Win32Launcher launcher;
     ui::Win32Program program;
     ui::EventLoop loop;
-    ui::AboutWindow about(instance, program, launcher);
-    const auto main = ui::MainWindow::create(instance, cached, program, about, loop);
+    ui::Win32Dialogs dialogs(instance, loop);
+    ui::Win32Timer timer1(IDT_TIMER1, kSafetyTickMs, true);
+    ui::Win32Timer trayRetry(IDT_TRAY_RETRY, kTrayRetryMs, false);
+    about::AboutWindow about(instance, program, launcher);
+    const auto main = mainwindow::MainWindow::create(
+        instance, {store, stacking, notifyIcon, dialogs, timer1, trayRetry, program, about});
     if (!main) return 1;
     about.setOwner(main->hwnd());
 
     loop.addPreTranslate([&](MSG& m) { return about.preTranslateMessage(m); });
     loop.addPreTranslate([&](MSG& m) { return main->preTranslateMessage(m); });
-    loop.watch(signal.handles(), [&](size_t which) {
-        signal.acknowledge(which);
-        main->onRegistrySignal();
-    });
+    loop.watch({[&] { return registryWatch.waitables(); },
+                [&](size_t which) {
+                    registryWatch.signalled(which);
+                    main->onRegistrySignal();
+                },
+                [&] { registryWatch.reset(); }});
     int exitCode = 0;
     loop.run({}, nullptr, &exitCode);
     return exitCode;

@@ -1,6 +1,7 @@
 #include "mainwindow/Form1.h"
 
 #include "mainwindow/Module2.h"
+#include "ui/ScopedValue.h"
 
 namespace mainwindow {
 
@@ -22,13 +23,12 @@ void Form1::Form_MouseDown(int button) {
 
 void Form1::TrayNotify(std::uint32_t code) {
     if (trayBusy_) return;
-    trayBusy_ = true;
+    const ui::ScopedValue busy(trayBusy_, true);
     if (code == kTrayDoubleClick) {
         p_.window.show();
     } else if (code == kTrayRightUp) {
         PopupContextMenu();
     }
-    trayBusy_ = false;
 }
 
 void Form1::PopupContextMenu() {
@@ -61,6 +61,11 @@ void Form1::exitProgram() {
     ended_ = true;
     p_.window.unload();
     p_.program.end();
+}
+
+void Form1::Form_EndSession() {
+    watch_.sessionEnding();
+    exitProgram();
 }
 
 void Form1::Form_Unload() {

@@ -12,8 +12,7 @@
 
 namespace mainwindow {
 
-// Mouse buttons as the window reports them on a button press.
-inline constexpr int kLeftButton = 1;
+// The right mouse button alone, as the window reports a button press.
 inline constexpr int kRightButton = 2;
 
 struct Form1Parts {
@@ -41,6 +40,9 @@ public:
     void Form_QueryUnload();
     // However the window goes: no dead icon is left in the tray.
     void Form_Unload();
+    // Windows ends the session, or an installer closes Varnok: a way out
+    // like Exit, without delaying the end.
+    void Form_EndSession();
     void Form_MouseDown(int button);
     void TrayNotify(std::uint32_t code);
     void PopupContextMenu();

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "ui/Window.h"
+#include "platform/NativeWindow.h"
 
 namespace platform {
 
@@ -10,7 +10,7 @@ class Launcher {
 public:
     virtual ~Launcher() = default;
     // The outcome is not reported: a failed launch goes unnoticed, as the shell leaves it.
-    virtual void shellExecute(ui::NativeWindow owner, const std::wstring& operation, const std::wstring& file,
+    virtual void shellExecute(NativeWindow owner, const std::wstring& operation, const std::wstring& file,
                               const std::wstring& parameters, const std::wstring& directory, int show) = 0;
 };
 

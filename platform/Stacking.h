@@ -1,5 +1,5 @@
 #pragma once
-#include "ui/Window.h"
+#include "platform/NativeWindow.h"
 
 namespace platform {
 
@@ -7,7 +7,7 @@ class Stacking {
 public:
     virtual ~Stacking() = default;
     // Above all non-topmost windows, position and size unchanged.
-    virtual void makeTopmost(ui::NativeWindow window) = 0;
+    virtual void makeTopmost(NativeWindow window) = 0;
 };
 
 } // namespace platform

@@ -1,10 +1,11 @@
 #pragma once
 #include <string>
 
+#include "platform/NativeWindow.h"
+
 namespace ui {
 
-// The native handle, opaque to the logic; the shell and stacking calls take it.
-using NativeWindow = void*;
+using platform::NativeWindow;
 
 class Window {
 public:

@@ -1,20 +1,10 @@
 #include "watch/Watch.h"
 
+#include "ui/ScopedValue.h"
 #include "watch/QuestionText.h"
 
 namespace watch {
 namespace {
-
-class Flag {
-public:
-    explicit Flag(bool& f) : f_(f) { f_ = true; }
-    ~Flag() { f_ = false; }
-    Flag(const Flag&) = delete;
-    Flag& operator=(const Flag&) = delete;
-
-private:
-    bool& f_;
-};
 
 void setIfDifferent(ui::Caption& c, const std::wstring& text) {
     if (c.caption() != text) c.setCaption(text);
@@ -23,15 +13,18 @@ void setIfDifferent(ui::Caption& c, const std::wstring& text) {
 } // namespace
 
 void Watch::Timer1_Timer() {
-    if (asking_) return;
+    if (asking_ || ended_) return;
     const std::wstring current = store_.ReadStartPage(StartPageKey);
     if (current != c_.lblHomePage.caption()) {
-        const Flag guard(asking_);
+        const ui::ScopedValue asking(asking_, true);
         c_.lblStatus.setCaption(kChanged);
         // The question shows the value this tick read, and Yes accepts exactly
         // that value: a later change is asked about at the next tick.
-        const auto answer = dialogs_.askYesNo(
-            L"HomePage has been changed to '" + shownInQuestion(current) + L"'! Do you wish to keep this setting?", L"Warning!");
+        const std::wstring text =
+            L"HomePage has been changed to '" + shownInQuestion(current) + L"'! Do you wish to keep this setting?";
+        const ui::Answer answer = ask(text);
+        // The session ended while the question was open: the reference is back.
+        if (ended_) return;
         if (answer == ui::Answer::Yes) {
             c_.lblHomePage.setCaption(current);
             dialogs_.inform(L"New Homepage stored", L"HomePage stored");
@@ -43,6 +36,16 @@ void Watch::Timer1_Timer() {
     // Watching may have been suspended while the question was open; the
     // status then stays "Disabled" rather than claiming to scan.
     if (c_.Timer1.enabled()) setIfDifferent(c_.lblStatus, kScanning);
+}
+
+ui::Answer Watch::ask(const std::wstring& text) {
+    const ui::ScopedValue open(questionOpen_, true);
+    return dialogs_.askYesNo(text, L"Warning!");
+}
+
+void Watch::sessionEnding() {
+    if (questionOpen_) store_.WriteStartPage(StartPageKey, c_.lblHomePage.caption());
+    ended_ = true;
 }
 
 void Watch::cmdChange_Click() {

@@ -34,16 +34,25 @@ public:
     // The user's own new start page: written and made the reference in one
     // handler, so no tick can take it for a foreign change.
     void cmdChange_Click();
+    // Windows is ending the session, or an installer is closing Varnok. An
+    // open question counts as answered No, as at Exit: the reference is
+    // written back now, since the process may not live to see the answer.
+    // Nothing else is written, and no tick runs after it.
+    void sessionEnding();
 
     bool asking() const { return asking_; }
 
 private:
+    ui::Answer ask(const std::wstring& text);
+
     WatchControls c_;
     ui::Dialogs& dialogs_;
     const RegEdit& store_;
     // Set while a tick's question or confirmation is open; ticks that fall
     // due meanwhile do nothing, so the user never faces two questions.
     bool asking_ = false;
+    bool questionOpen_ = false;
+    bool ended_ = false;
 };
 
 } // namespace watch

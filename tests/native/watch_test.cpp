@@ -166,3 +166,23 @@ TEST_F(WatchTest, SuspendingDuringTheQuestionKeepsTheStatusDisabled) {
     EXPECT_EQ(lblStatus.text, L"Disabled");
     EXPECT_EQ(stored(), L"http://ref.example/");
 }
+
+TEST_F(WatchTest, TheSessionsEndWritesTheReferenceBackOnlyIfAQuestionIsOpen) {
+    watch.sessionEnding();
+    EXPECT_EQ(registry.writes, 0);
+
+    watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
+    page.set(L"http://evil.example/");
+    dialogs.answers = {Answer::Yes}; // whatever the dying box returns, nothing more is done
+    dialogs.whileAsking = [&] {
+        fresh.sessionEnding();
+        EXPECT_EQ(stored(), L"http://ref.example/") << "written before the handler returns";
+    };
+    fresh.Timer1_Timer();
+    EXPECT_EQ(registry.writes, 1);
+    EXPECT_EQ(lblHomePage.text, L"http://ref.example/");
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    page.set(L"http://later.example/");
+    fresh.Timer1_Timer();
+    EXPECT_EQ(dialogs.questions(), 1u) << "no tick runs after the end";
+}

@@ -6,7 +6,8 @@
 #include <functional>
 
 #include "tests/windows/WinTestSupport.h"
-#include "ui/ids.h"
+#include "ui/win32/ids.h"
+#include "varnok_contract.h"
 
 namespace wintest {
 
@@ -43,10 +44,11 @@ class VarnokProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         page.setString(L"Start Page", L"http://ref.example/");
-        const std::wstring exe = fromUnix(env(L"VARNOK_EXE"));
-        ASSERT_FALSE(exe.empty());
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
+        start();
+    }
+    // Starts Varnok and waits until it is watching, hidden, with its icon.
+    void start() {
+        ASSERT_FALSE(env(L"VARNOK_EXE").empty());
         pi = launch();
         ASSERT_NE(pi.hProcess, nullptr);
         // The first window of a fresh prefix waits for Wine's desktop, which
@@ -60,13 +62,16 @@ protected:
         EXPECT_FALSE(IsWindowVisible(main));
         ASSERT_TRUE(waitFor([&] { return trayIcons().size() == 1; }));
     }
-    void TearDown() override {
+    void TearDown() override { stop(); }
+    void stop() {
+        if (!pi.hProcess) return;
         if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
             TerminateProcess(pi.hProcess, 1);
             WaitForSingleObject(pi.hProcess, 5000);
         }
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
+        pi = {};
         waitFor([] { return trayIcons().empty(); }, 3000);
     }
 

@@ -79,6 +79,36 @@ TEST_F(VarnokProcessTest, TrayMenuOpensTheAboutWindowWhoseLinkStartsAMail) {
     DeleteFileW(argsFile.c_str());
 }
 
+// Every way out with a question open counts as No: the reference is back
+// before the process ends. The second start and the installers reach Varnok
+// by registered messages; Windows ends the session with WM_ENDSESSION.
+TEST_F(VarnokProcessTest, WaysOutWithAQuestionOpenPutTheReferenceBack) {
+    const struct {
+        const char* what;
+        std::function<void()> leave;
+    } cases[] = {
+        {"exit message", [&] { PostMessageW(main, RegisterWindowMessageW(VARNOK_EXIT_MESSAGE_W), 0, 0); }},
+        {"end of the session",
+         [&] {
+             DWORD_PTR agreed = 0;
+             SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 2000, &agreed);
+             EXPECT_EQ(agreed, TRUE) << "Varnok never holds up the end of a session";
+             // Once it returns, Windows may end the process at any moment.
+             SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 2000, nullptr);
+             EXPECT_EQ(stored(), L"http://ref.example/") << "written before WM_ENDSESSION returns";
+         }},
+    };
+    for (const auto& c : cases) {
+        if (!pi.hProcess) start();
+        page.setString(L"Start Page", L"http://evil.example/");
+        ASSERT_TRUE(waitFor([&] { return !visibleBoxes(L"Warning!", pi.dwProcessId).empty(); })) << c.what;
+        c.leave();
+        EXPECT_TRUE(exited()) << c.what;
+        EXPECT_EQ(stored(), L"http://ref.example/") << c.what;
+        stop();
+    }
+}
+
 TEST_F(VarnokProcessTest, ExitEndsTheProcessAndLeavesNoIcon) {
     PostMessageW(control(IDC_CMDEXIT), BM_CLICK, 0, 0);
     EXPECT_TRUE(exited());

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <thread>
 
-#include "platform/Win32Registry.h"
+#include "platform/win32/RegistryWatch.h"
+#include "platform/win32/Win32Registry.h"
 #include "store/RegEdit.h"
 #include "tests/windows/WinTestSupport.h"
+#include "ui/win32/EventLoop.h"
 
 class RegistryStoreTest : public ::testing::Test {
 protected:
@@ -78,4 +82,69 @@ TEST_F(RegistryStoreTest, FailsSoftOnPathsItCannotUse) {
     store.WriteStartPage(L"HKEY_NOPE\\x\\y", L"z");
     store.WriteStartPage(L"no hive at all", L"z");
     SUCCEED();
+}
+
+// The change notifications under the watch's failure paths: keys that are
+// missing, deleted under their handles or created again, and a wait that fails.
+class RegistryWatchTest : public ::testing::Test {
+protected:
+    std::wstring parent = L"Software\\VarnokTests\\Watch" + std::to_wstring(GetCurrentProcessId());
+    wintest::ScratchKey scratch{parent};
+    wintest::ScratchKey key{parent + L"\\Main"};
+
+    // Waits for one of the watch's events, as the event loop does, and hands
+    // it back; false if none fired in time.
+    static bool wakes(platform::RegistryWatch& watch, DWORD ms = 2000) {
+        const auto handles = watch.waitables();
+        const DWORD r = WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, ms);
+        if (r >= WAIT_OBJECT_0 + handles.size()) return false;
+        watch.signalled(r - WAIT_OBJECT_0);
+        return true;
+    }
+    // Takes every signal that is already there.
+    static void settle(platform::RegistryWatch& watch) {
+        while (wakes(watch, 200)) {}
+    }
+};
+
+TEST_F(RegistryWatchTest, KeysMissingDeletedOrCreatedAgainAreWatchedAfresh) {
+    scratch.eraseKey();
+    platform::RegistryWatch watch(HKEY_CURRENT_USER, key.path());
+    EXPECT_TRUE(watch.waitables().empty()) << "nothing to watch while the parent is missing";
+
+    key.setString(L"Start Page", L"a");
+    EXPECT_EQ(watch.waitables().size(), 2u) << "armed again at the next wake-up";
+
+    key.eraseKey();
+    EXPECT_TRUE(wakes(watch)) << "deleting the key is reported";
+    settle(watch);
+    EXPECT_FALSE(watch.keyArmed());
+    EXPECT_TRUE(watch.parentArmed());
+
+    key.setString(L"Start Page", L"b");
+    EXPECT_TRUE(wakes(watch)) << "creating it again is reported by the parent";
+    settle(watch);
+    ASSERT_TRUE(watch.keyArmed());
+    key.setString(L"Start Page", L"c");
+    EXPECT_TRUE(wakes(watch)) << "a change in the new key is reported, not lost on the old handle";
+}
+
+TEST(EventLoopTest, AFailedWaitNeverSpins) {
+    // Never a handle of this process (a closed one's value could be reused).
+    const std::array<HANDLE, 1> handles{reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0xDEAD0))};
+    int asked = 0, failed = 0;
+    bool done = false;
+    ui::EventLoop loop;
+    // A source that cannot start over: it hands out the dead handle again.
+    loop.watch({[&] { return ++asked, std::span<const HANDLE>(handles); }, [](size_t) {}, [&] { ++failed; }});
+    loop.addPreTranslate([&](MSG& m) { return done = m.message == WM_APP; });
+    const DWORD thread = GetCurrentThreadId();
+    std::thread later([thread] {
+        Sleep(300);
+        PostThreadMessageW(thread, WM_APP, 0, 0);
+    });
+    loop.run([&] { return done; });
+    later.join();
+    EXPECT_GE(failed, 1);
+    EXPECT_LE(asked, 5) << "each failed wait is followed by a wait for a message";
 }

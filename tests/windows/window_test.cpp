@@ -5,14 +5,15 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "platform/Win32Registry.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Stacking.h"
 #include "tests/fakes/FakeUi.h"
 #include "tests/windows/WinTestSupport.h"
-#include "ui/AboutWindow.h"
-#include "ui/MainWindow.h"
+#include "about/win32/AboutWindow.h"
+#include "mainwindow/win32/MainWindow.h"
 #include "ui/Twips.h"
-#include "ui/Win32Controls.h"
-#include "ui/ids.h"
+#include "ui/win32/Win32Controls.h"
+#include "ui/win32/ids.h"
 
 using namespace wintest;
 
@@ -47,7 +48,8 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         page.setString(L"Start Page", L"http://ref.example/");
-        main = ui::MainWindow::create(GetModuleHandleW(nullptr), registry, program, about, loop);
+        main = mainwindow::MainWindow::create(
+            GetModuleHandleW(nullptr), {store, stacking, notifyIcon, dialogs, timer1, trayRetry, program, about});
         ASSERT_NE(main, nullptr);
         about.setOwner(main->hwnd());
         pumpFor(50);
@@ -69,9 +71,14 @@ protected:
     platform::Win32Registry registry;
     FakeProgram program;
     FakeLauncher launcher;
+    RegEdit store{registry};
+    platform::Win32Stacking stacking;
+    platform::Win32NotifyIcon notifyIcon{TRAY_ICON_UID, WMAPP_NOTIFYCALLBACK};
     ui::EventLoop loop;
-    ui::AboutWindow about{GetModuleHandleW(nullptr), program, launcher};
-    std::unique_ptr<ui::MainWindow> main;
+    ui::Win32Dialogs dialogs{GetModuleHandleW(nullptr), loop};
+    ui::Win32Timer timer1{IDT_TIMER1, 1000, true}, trayRetry{IDT_TRAY_RETRY, 2000, false};
+    about::AboutWindow about{GetModuleHandleW(nullptr), program, launcher};
+    std::unique_ptr<mainwindow::MainWindow> main;
 };
 
 TEST_F(MainWindowTest, StartsHiddenTopmostWithTheDesignedLayout) {
@@ -259,7 +266,7 @@ TEST_F(MainWindowTest, CancelledChangeWritesNothingAndTheWatchGoesOnMeanwhile) {
 TEST_F(MainWindowTest, AboutOpensOnceWithItsLabelsAndLaunchesMail) {
     main->form().mAbout_Click();
     main->form().mAbout_Click();
-    const auto windows = topLevelWindows(ui::kAboutWindowClass, GetCurrentProcessId());
+    const auto windows = topLevelWindows(about::kAboutWindowClass, GetCurrentProcessId());
     ASSERT_EQ(windows.size(), 1u);
     HWND w = windows[0];
     EXPECT_TRUE(IsWindowVisible(w));
@@ -302,7 +309,7 @@ TEST_F(MainWindowTest, AboutOpensOnceWithItsLabelsAndLaunchesMail) {
     SendMessageW(w, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(w));
     main->form().mAbout_Click();
-    EXPECT_EQ(topLevelWindows(ui::kAboutWindowClass, GetCurrentProcessId()).size(), 1u);
+    EXPECT_EQ(topLevelWindows(about::kAboutWindowClass, GetCurrentProcessId()).size(), 1u);
 }
 
 TEST_F(MainWindowTest, MenuOpensFromTheRightButtonAndTheKeyboardAndExitHasItsAccessKey) {

@@ -42,7 +42,6 @@ inline void destroyIcon(HICON i) { DestroyIcon(i); }
 inline void deleteFont(HFONT f) { DeleteObject(f); }
 inline void destroyMenu(HMENU m) { DestroyMenu(m); }
 inline void closeHandle(HANDLE h) { CloseHandle(h); }
-inline void destroyWindow(HWND w) { DestroyWindow(w); }
 inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 
 using unique_hkey = unique_any<HKEY, closeKey>;
@@ -50,7 +49,6 @@ using unique_hicon = unique_any<HICON, destroyIcon>;
 using unique_hfont = unique_any<HFONT, deleteFont>;
 using unique_hmenu = unique_any<HMENU, destroyMenu>;
 using unique_handle = unique_any<HANDLE, closeHandle>;
-using unique_hwnd = unique_any<HWND, destroyWindow>;
 using unique_screen_dc = unique_any<HDC, releaseScreenDc>;
 
 } // namespace platform

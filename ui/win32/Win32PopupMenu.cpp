@@ -1,6 +1,6 @@
-#include "ui/Win32PopupMenu.h"
+#include "ui/win32/Win32PopupMenu.h"
 
-#include "ui/ids.h"
+#include "ui/win32/ids.h"
 
 namespace ui {
 

@@ -1,11 +1,17 @@
-#include "ui/AboutWindow.h"
+#include "about/win32/AboutWindow.h"
 
 #include "ui/Twips.h"
-#include "ui/WindowProc.h"
-#include "ui/Win32Controls.h"
-#include "ui/ids.h"
+#include "ui/win32/WindowProc.h"
+#include "ui/win32/Win32Controls.h"
+#include "ui/win32/ids.h"
 
-namespace ui {
+namespace about {
+
+using namespace ui;
+
+// The logic numbers it as Windows does.
+static_assert(kShowNormal == SW_SHOWNORMAL);
+
 namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -80,10 +86,10 @@ void AboutWindow::onCreate() {
         ControlSpec spec;
         HFONT font;
     } labels[] = {
-        {{IDC_FORM2_LABEL1, L"STATIC", about::kVersionLine, {120, 120, 3135, 240}, kLabel}, boldFont_.get()},
-        {{IDC_FORM2_LABEL2, L"STATIC", about::kCreditLine, {60, 375, 3255, 285}, kLabel}, defaultFont_.get()},
+        {{IDC_FORM2_LABEL1, L"STATIC", kVersionLine, {120, 120, 3135, 240}, kLabel}, boldFont_.get()},
+        {{IDC_FORM2_LABEL2, L"STATIC", kCreditLine, {60, 375, 3255, 285}, kLabel}, defaultFont_.get()},
         // A button drawn as a link, so that it takes the focus and Enter or Space.
-        {{IDC_FORM2_LABEL3, L"BUTTON", about::kAddress, {0, 795, 3405, 225},
+        {{IDC_FORM2_LABEL3, L"BUTTON", kAddress, {0, 795, 3405, 225},
           WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW},
          linkFont_.get()},
     };
@@ -98,10 +104,10 @@ void AboutWindow::drawLink(const DRAWITEMSTRUCT& item) {
     const HGDIOBJ old = SelectObject(item.hDC, linkFont_.get());
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, kLinkBlue);
-    DrawTextW(item.hDC, about::kAddress, -1, &r, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(item.hDC, kAddress, -1, &r, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (item.itemState & ODS_FOCUS) {
         RECT focus{};
-        DrawTextW(item.hDC, about::kAddress, -1, &focus, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(item.hDC, kAddress, -1, &focus, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
         const int w = focus.right - focus.left;
         focus = {r.left + (r.right - r.left - w) / 2 - 1, r.top, r.left + (r.right - r.left + w) / 2 + 1, r.bottom};
         DrawFocusRect(item.hDC, &focus);
@@ -119,4 +125,4 @@ bool AboutWindow::preTranslateMessage(MSG& msg) {
     return IsDialogMessageW(hwnd_, &msg);
 }
 
-} // namespace ui
+} // namespace about

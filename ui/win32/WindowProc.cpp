@@ -1,4 +1,4 @@
-#include "ui/WindowProc.h"
+#include "ui/win32/WindowProc.h"
 
 namespace ui {
 

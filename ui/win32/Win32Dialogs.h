@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "ui/Dialogs.h"
-#include "ui/EventLoop.h"
+#include "ui/win32/EventLoop.h"
 
 namespace ui {
 
@@ -10,7 +10,8 @@ namespace ui {
 // to the front: a warning that opens behind the browser is one nobody sees.
 class Win32Dialogs final : public Dialogs {
 public:
-    Win32Dialogs(HINSTANCE instance, HWND owner, EventLoop& loop) : instance_(instance), owner_(owner), loop_(loop) {}
+    Win32Dialogs(HINSTANCE instance, EventLoop& loop) : instance_(instance), loop_(loop) {}
+    void setOwner(HWND owner) { owner_ = owner; }
 
     Answer askYesNo(const std::wstring& text, const std::wstring& title) override;
     void inform(const std::wstring& text, const std::wstring& title) override;
@@ -18,7 +19,7 @@ public:
 
 private:
     HINSTANCE instance_;
-    HWND owner_;
+    HWND owner_ = nullptr;
     EventLoop& loop_;
 };
 

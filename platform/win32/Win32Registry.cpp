@@ -1,10 +1,16 @@
-#include "platform/Win32Registry.h"
+#include "platform/win32/Win32Registry.h"
 
 #include <windows.h>
 
-#include "platform/unique_handles.h"
+#include "platform/win32/unique_handles.h"
 
 namespace platform {
+
+// Data read on Windows goes to the conversion untranslated.
+static_assert(RegNone == REG_NONE && RegSz == REG_SZ && RegExpandSz == REG_EXPAND_SZ && RegBinary == REG_BINARY &&
+              RegDword == REG_DWORD && RegDwordBigEndian == REG_DWORD_BIG_ENDIAN && RegLink == REG_LINK &&
+              RegMultiSz == REG_MULTI_SZ && RegQword == REG_QWORD);
+
 HKEY rootKeyOf(Hive hive) {
     switch (hive) {
     case Hive::ClassesRoot: return HKEY_CLASSES_ROOT;

@@ -52,17 +52,19 @@ private:
     std::wstring text_;
 };
 
-// A repeating timer; an extra tick asked for arrives as WMAPP_TICK with the
-// timer's id.
+// A repeating timer of a window, made before the window and bound to it once
+// it exists; it ticks from then on if enabled. An extra tick asked for
+// arrives as WMAPP_TICK with the timer's id.
 class Win32Timer final : public Timer {
 public:
-    Win32Timer(HWND window, UINT_PTR id, UINT intervalMs, bool enabled);
+    Win32Timer(UINT_PTR id, UINT intervalMs, bool enabled) : id_(id), interval_(intervalMs), enabled_(enabled) {}
+    void attach(HWND window);
     bool enabled() const override { return enabled_; }
     void setEnabled(bool on) override;
     void requestTick() override;
 
 private:
-    HWND window_;
+    HWND window_ = nullptr;
     UINT_PTR id_;
     UINT interval_;
     bool enabled_ = false;

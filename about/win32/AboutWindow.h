@@ -5,18 +5,19 @@
 
 #include "about/Form2.h"
 #include "platform/Launcher.h"
-#include "platform/unique_handles.h"
+#include "platform/win32/unique_handles.h"
 #include "ui/Window.h"
+#include "ui/win32/WindowProc.h"
 
-namespace ui {
+namespace about {
 
 inline constexpr wchar_t kAboutWindowClass[] = L"VarnokForm2";
 
 // The about box: created when first shown, gone when the user closes it; one
 // at a time, so showing it again brings the open one to the front.
-class AboutWindow final : public Window {
+class AboutWindow final : public ui::Window {
 public:
-    AboutWindow(HINSTANCE instance, const Program& program, platform::Launcher& launcher);
+    AboutWindow(HINSTANCE instance, const ui::Program& program, platform::Launcher& launcher);
     ~AboutWindow() override;
     AboutWindow(const AboutWindow&) = delete;
     AboutWindow& operator=(const AboutWindow&) = delete;
@@ -29,11 +30,11 @@ public:
     void show() override;
     void hide() override;
     void unload() override;
-    NativeWindow handle() const override { return hwnd_; }
+    ui::NativeWindow handle() const override { return hwnd_; }
 
 private:
     template <typename T>
-    friend LRESULT CALLBACK routeToObject(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK ui::routeToObject(HWND, UINT, WPARAM, LPARAM);
     void attach(HWND hwnd) { hwnd_ = hwnd; }
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool create();
@@ -44,7 +45,7 @@ private:
     HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
     platform::unique_hfont defaultFont_, boldFont_, linkFont_;
-    about::Form2 form_;
+    Form2 form_;
 };
 
-} // namespace ui
+} // namespace about

@@ -1,18 +1,22 @@
-#include "ui/MainWindow.h"
+#include "mainwindow/win32/MainWindow.h"
 
 #include <windowsx.h>
 
 #include <iterator>
 
-#include "platform/Win32NotifyIcon.h"
 #include "ui/Twips.h"
-#include "ui/WindowProc.h"
-#include "ui/Win32Controls.h"
-#include "ui/Win32Dialogs.h"
-#include "ui/Win32PopupMenu.h"
-#include "ui/ids.h"
+#include "ui/win32/Win32PopupMenu.h"
+#include "ui/win32/WindowProc.h"
+#include "ui/win32/ids.h"
 
-namespace ui {
+namespace mainwindow {
+
+using namespace ui;
+
+// The logic numbers these as Windows does.
+static_assert(kTrayDoubleClick == WM_LBUTTONDBLCLK && kTrayRightUp == WM_RBUTTONUP);
+static_assert(kRightButton == MK_RBUTTON);
+
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
@@ -44,7 +48,7 @@ HICON loadIcon(HINSTANCE instance, int cx, int cy) {
 int buttonsOf(WPARAM keys) {
     int b = 0;
     if (keys & MK_LBUTTON) b |= 1;
-    if (keys & MK_RBUTTON) b |= 2;
+    if (keys & MK_RBUTTON) b |= kRightButton;
     if (keys & MK_MBUTTON) b |= 4;
     if (keys & (MK_XBUTTON1 | MK_XBUTTON2)) b |= 8;
     return b;
@@ -53,41 +57,29 @@ int buttonsOf(WPARAM keys) {
 } // namespace
 
 struct MainWindow::Parts {
-    Parts(HINSTANCE instance, HWND hwnd, HICON trayIcon, EventLoop& loop)
+    Parts(HWND hwnd, const MainWindowServices& s)
         : lblHomePage(GetDlgItem(hwnd, IDC_LBLHOMEPAGE)),
           lblStatus(GetDlgItem(hwnd, IDC_LBLSTATUS)),
           cmdDisable(GetDlgItem(hwnd, IDC_CMDDISABLE)),
           mPopup(hwnd),
           mShow(mPopup.handle(), IDM_SHOW, L"Show"),
           mDisable(mPopup.handle(), IDM_DISABLE, L"Disable"),
-          // Changes arrive by notification; the regular tick is the safety net
-          // that still reads the store for real about once a second.
-          Timer1(hwnd, IDT_TIMER1, 250, true),
-          trayRetry(hwnd, IDT_TRAY_RETRY, 2000, false),
-          dialogs(instance, hwnd, loop),
-          notifyIcon(hwnd, TRAY_ICON_UID, WMAPP_NOTIFYCALLBACK, trayIcon),
-          tray(notifyIcon, trayRetry) {}
+          tray(s.notifyIcon, s.trayRetry) {}
 
     WindowCaption lblHomePage, lblStatus, cmdDisable;
     Win32PopupMenu mPopup;
     MenuItemCaption mShow, mDisable;
-    Win32Timer Timer1, trayRetry;
-    Win32Dialogs dialogs;
-    platform::Win32NotifyIcon notifyIcon;
-    mainwindow::TrayIcon tray;
+    TrayIcon tray;
 };
 
-MainWindow::MainWindow(HINSTANCE instance, platform::Registry& registry, Program& program, Window& form2,
-                       EventLoop& loop)
-    : instance_(instance), program_(program), form2_(form2), loop_(loop), store_(registry) {}
+MainWindow::MainWindow(HINSTANCE instance, const MainWindowServices& services) : instance_(instance), s_(services) {}
 
 MainWindow::~MainWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, platform::Registry& registry, Program& program,
-                                               Window& form2, EventLoop& loop) {
-    std::unique_ptr<MainWindow> self(new MainWindow(instance, registry, program, form2, loop));
+std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, const MainWindowServices& services) {
+    std::unique_ptr<MainWindow> self(new MainWindow(instance, services));
     self->bigIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
     self->smallIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
 
@@ -119,6 +111,8 @@ LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE: onActivate(wParam); return 0;
     case WM_CLOSE: form_->Form_QueryUnload(); return 0;
     case WM_DESTROY: form_->Form_Unload(); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION: onEndSession(wParam != FALSE); return 0;
     default: return DefWindowProcW(hwnd_, msg, wParam, lParam);
     }
 }
@@ -142,18 +136,22 @@ void MainWindow::onCreate() {
     showMessage_ = RegisterWindowMessageW(VARNOK_SHOW_MESSAGE_W);
     exitMessage_ = RegisterWindowMessageW(VARNOK_EXIT_MESSAGE_W);
 
-    parts_ = std::make_unique<Parts>(instance_, hwnd_, smallIcon_.get(), loop_);
+    s_.Timer1.attach(hwnd_);
+    s_.trayRetry.attach(hwnd_);
+    s_.dialogs.setOwner(hwnd_);
+    s_.notifyIcon.attach(hwnd_, smallIcon_.get());
+    parts_ = std::make_unique<Parts>(hwnd_, s_);
     auto& p = *parts_;
-    form_.emplace(mainwindow::Form1Parts{{p.lblHomePage, p.lblStatus, p.cmdDisable, p.mDisable, p.Timer1},
-                                         p.mShow,
-                                         *this,
-                                         form2_,
-                                         p.mPopup,
-                                         p.dialogs,
-                                         program_,
-                                         stacking_,
-                                         p.tray,
-                                         store_});
+    form_.emplace(Form1Parts{{p.lblHomePage, p.lblStatus, p.cmdDisable, p.mDisable, s_.Timer1},
+                             p.mShow,
+                             *this,
+                             s_.form2,
+                             p.mPopup,
+                             s_.dialogs,
+                             s_.program,
+                             s_.stacking,
+                             p.tray,
+                             s_.store});
 }
 
 bool MainWindow::onRegisteredMessage(UINT msg) {
@@ -161,7 +159,7 @@ bool MainWindow::onRegisteredMessage(UINT msg) {
     if (msg == taskbarCreated_) {
         parts_->tray.taskbarCreated();
     } else if (msg == showMessage_) {
-        form_->TrayNotify(mainwindow::kTrayDoubleClick);
+        form_->TrayNotify(kTrayDoubleClick);
     } else if (msg == exitMessage_) {
         form_->mExit_Click();
     } else {
@@ -187,9 +185,15 @@ void MainWindow::onTimer(UINT_PTR id) {
     if (id == IDT_TRAY_RETRY) parts_->tray.retryTimer_Timer();
 }
 
+void MainWindow::onEndSession(bool ending) {
+    // Sent once every program has agreed (never refused here); false when
+    // the end was called off.
+    if (ending && form_) form_->Form_EndSession();
+}
+
 // Ticks come only while watching, whatever their source.
 void MainWindow::tickIfWatching() {
-    if (form_ && parts_->Timer1.enabled()) form_->Timer1_Timer();
+    if (form_ && s_.Timer1.enabled()) form_->Timer1_Timer();
 }
 
 void MainWindow::onRegistrySignal() {
@@ -240,4 +244,4 @@ void MainWindow::unload() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-} // namespace ui
+} // namespace mainwindow

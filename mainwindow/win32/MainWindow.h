@@ -5,25 +5,40 @@
 #include <optional>
 
 #include "mainwindow/Form1.h"
-#include "platform/Registry.h"
-#include "platform/Win32Stacking.h"
-#include "platform/unique_handles.h"
+#include "platform/Stacking.h"
+#include "platform/win32/Win32NotifyIcon.h"
+#include "platform/win32/unique_handles.h"
 #include "store/RegEdit.h"
-#include "ui/EventLoop.h"
 #include "ui/Window.h"
+#include "ui/win32/Win32Controls.h"
+#include "ui/win32/Win32Dialogs.h"
+#include "ui/win32/WindowProc.h"
 #include "varnok_contract.h"
 
-namespace ui {
+namespace mainwindow {
 
 inline constexpr wchar_t kMainWindowClass[] = VARNOK_WINDOW_CLASS_W;
 
+// What the main window is given rather than makes: the platform and window
+// system services, all made by the program's entry point. The window binds
+// the ones that need its handle once it exists.
+struct MainWindowServices {
+    const RegEdit& store;
+    platform::Stacking& stacking;
+    platform::Win32NotifyIcon& notifyIcon;
+    ui::Win32Dialogs& dialogs;
+    ui::Win32Timer& Timer1;
+    ui::Win32Timer& trayRetry;
+    ui::Program& program;
+    ui::Window& form2; // the about window
+};
+
 // The main window as a Win32 window: it creates the controls, turns messages
 // into the handlers of Form1 and owns every handle it uses.
-class MainWindow final : public Window {
+class MainWindow final : public ui::Window {
 public:
     // Creates the window and runs its start-up sequence; null on failure.
-    static std::unique_ptr<MainWindow> create(HINSTANCE instance, platform::Registry& registry, Program& program,
-                                              Window& form2, EventLoop& loop);
+    static std::unique_ptr<MainWindow> create(HINSTANCE instance, const MainWindowServices& services);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -33,19 +48,19 @@ public:
     // Tab order, access keys and Esc, as in a dialog.
     bool preTranslateMessage(MSG& msg);
     HWND hwnd() const { return hwnd_; }
-    mainwindow::Form1& form() { return *form_; }
+    Form1& form() { return *form_; }
 
     void show() override;
     void hide() override;
     void unload() override;
-    NativeWindow handle() const override { return hwnd_; }
+    ui::NativeWindow handle() const override { return hwnd_; }
 
 private:
     struct Parts;
 
-    MainWindow(HINSTANCE instance, platform::Registry& registry, Program& program, Window& form2, EventLoop& loop);
+    MainWindow(HINSTANCE instance, const MainWindowServices& services);
     template <typename T>
-    friend LRESULT CALLBACK routeToObject(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK ui::routeToObject(HWND, UINT, WPARAM, LPARAM);
     void attach(HWND hwnd) { hwnd_ = hwnd; }
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void onCreate();
@@ -56,20 +71,17 @@ private:
     void onRightButtonDown(WPARAM keys);
     void onContextMenu(LPARAM where);
     void onActivate(WPARAM state);
+    void onEndSession(bool ending);
 
     HINSTANCE instance_;
-    Program& program_;
-    Window& form2_;
-    EventLoop& loop_;
-    RegEdit store_;
-    platform::Win32Stacking stacking_;
+    MainWindowServices s_;
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
     UINT taskbarCreated_ = 0, showMessage_ = 0, exitMessage_ = 0;
     platform::unique_hicon bigIcon_, smallIcon_;
     platform::unique_hfont font_;
     std::unique_ptr<Parts> parts_;
-    std::optional<mainwindow::Form1> form_;
+    std::optional<Form1> form_;
 };
 
-} // namespace ui
+} // namespace mainwindow

@@ -1,7 +1,7 @@
-#include "ui/Win32Controls.h"
+#include "ui/win32/Win32Controls.h"
 
-#include "platform/unique_handles.h"
-#include "ui/ids.h"
+#include "platform/win32/unique_handles.h"
+#include "ui/win32/ids.h"
 
 namespace ui {
 
@@ -38,14 +38,15 @@ void MenuItemCaption::setCaption(const std::wstring& text) {
     SetMenuItemInfoW(menu_, id_, FALSE, &mii);
 }
 
-Win32Timer::Win32Timer(HWND window, UINT_PTR id, UINT intervalMs, bool enabled)
-    : window_(window), id_(id), interval_(intervalMs) {
-    setEnabled(enabled);
+void Win32Timer::attach(HWND window) {
+    window_ = window;
+    if (enabled_) SetTimer(window_, id_, interval_, nullptr);
 }
 
 void Win32Timer::setEnabled(bool on) {
     if (on == enabled_) return;
     enabled_ = on;
+    if (!window_) return;
     if (on) {
         SetTimer(window_, id_, interval_, nullptr);
     } else {
@@ -68,7 +69,7 @@ std::wstring Win32Program::directory() const {
 }
 
 void Win32Timer::requestTick() {
-    if (enabled_) PostMessageW(window_, WMAPP_TICK, id_, 0);
+    if (enabled_ && window_) PostMessageW(window_, WMAPP_TICK, id_, 0);
 }
 
 int screenDpiX() {

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "platform/unique_handles.h"
+#include "platform/win32/unique_handles.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "platform/unique_handles.h"
+#include "platform/win32/unique_handles.h"
 #include "ui/PopupMenu.h"
 
 namespace ui {

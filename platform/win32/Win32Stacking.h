@@ -5,7 +5,7 @@ namespace platform {
 
 class Win32Stacking final : public Stacking {
 public:
-    void makeTopmost(ui::NativeWindow window) override;
+    void makeTopmost(NativeWindow window) override;
 };
 
 } // namespace platform

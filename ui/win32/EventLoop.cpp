@@ -1,11 +1,8 @@
-#include "ui/EventLoop.h"
+#include "ui/win32/EventLoop.h"
+
+#include "ui/ScopedValue.h"
 
 namespace ui {
-
-void EventLoop::watch(std::vector<HANDLE> handles, std::function<void(size_t)> onSignal) {
-    handles_ = std::move(handles);
-    onSignal_ = std::move(onSignal);
-}
 
 bool EventLoop::preTranslate(MSG& msg, HWND dialog) {
     if (dialog && IsDialogMessageW(dialog, &msg)) return true;
@@ -15,19 +12,27 @@ bool EventLoop::preTranslate(MSG& msg, HWND dialog) {
     return false;
 }
 
+void EventLoop::waitForWork() {
+    const std::span<const HANDLE> handles = source_.handles ? source_.handles() : std::span<const HANDLE>{};
+    const auto n = static_cast<DWORD>(handles.size());
+    const DWORD r = MsgWaitForMultipleObjectsEx(n, handles.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (r < WAIT_OBJECT_0 + n) {
+        source_.signalled(r - WAIT_OBJECT_0);
+    } else if (r == WAIT_FAILED) {
+        // Waiting again on the same handles would fail at once, for ever:
+        // the source starts over and this round waits for a message.
+        if (source_.failed) source_.failed();
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
 bool EventLoop::run(const std::function<bool()>& done, HWND dialog, int* exitCode) {
-    ++depth_;
-    struct Leave {
-        int& d;
-        ~Leave() { --d; }
-    } leave{depth_};
+    const ScopedValue nested(depth_, depth_ + 1);
     const auto finished = [&] { return done && done(); };
     while (!finished()) {
-        const DWORD n = static_cast<DWORD>(handles_.size());
-        const DWORD r = MsgWaitForMultipleObjectsEx(n, handles_.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        waitForWork();
         // A signal is handled, then the queue is drained all the same: a
         // flood of changes must not starve the windows of their messages.
-        if (r < WAIT_OBJECT_0 + n && onSignal_) onSignal_(r - WAIT_OBJECT_0);
         MSG msg;
         while (!finished() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {

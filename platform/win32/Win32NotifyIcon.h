@@ -9,8 +9,12 @@ namespace platform {
 // The icon through the shell's first, ANSI record form.
 class Win32NotifyIcon final : public NotifyIcon {
 public:
-    Win32NotifyIcon(HWND owner, UINT id, UINT callbackMessage, HICON icon)
-        : owner_(owner), id_(id), callback_(callbackMessage), icon_(icon) {}
+    Win32NotifyIcon(UINT id, UINT callbackMessage) : id_(id), callback_(callbackMessage) {}
+    // The window that receives the notifications, and the image shown.
+    void attach(HWND owner, HICON icon) {
+        owner_ = owner;
+        icon_ = icon;
+    }
 
     bool add(const std::wstring& tip) override;
     void remove() override;
@@ -18,10 +22,10 @@ public:
 private:
     NOTIFYICONDATAA record() const;
 
-    HWND owner_;
+    HWND owner_ = nullptr;
     UINT id_;
     UINT callback_;
-    HICON icon_;
+    HICON icon_ = nullptr;
 };
 
 } // namespace platform

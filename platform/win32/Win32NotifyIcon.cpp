@@ -1,10 +1,10 @@
-#include "platform/Win32NotifyIcon.h"
+#include "platform/win32/Win32NotifyIcon.h"
 
 #include <shellapi.h>
 
 #include <cstring>
 
-#include "platform/Ansi.h"
+#include "platform/win32/Ansi.h"
 
 namespace platform {
 

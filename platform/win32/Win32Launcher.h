@@ -5,7 +5,7 @@ namespace platform {
 
 class Win32Launcher final : public Launcher {
 public:
-    void shellExecute(ui::NativeWindow owner, const std::wstring& operation, const std::wstring& file,
+    void shellExecute(NativeWindow owner, const std::wstring& operation, const std::wstring& file,
                       const std::wstring& parameters, const std::wstring& directory, int show) override;
 };
 

@@ -1,7 +1,7 @@
-#include "ui/Win32Dialogs.h"
+#include "ui/win32/Win32Dialogs.h"
 
-#include "ui/Win32Controls.h"
-#include "ui/ids.h"
+#include "ui/win32/Win32Controls.h"
+#include "ui/win32/ids.h"
 
 namespace ui {
 namespace {
