@@ -41,10 +41,11 @@ inline HWND createHiddenMain(HINSTANCE instance, const wchar_t* className, WNDPR
                            nullptr, nullptr, instance, nullptr);
 }
 
-// True when the user answered No.
-inline bool askAboutChange(HWND owner, const std::wstring& page) {
+// True when the user answered No. The extra flags are Varnok's, for the
+// reference that is to show the same box.
+inline bool askAboutChange(HWND owner, const std::wstring& page, UINT extraFlags = 0) {
     const std::wstring text = L"HomePage has been changed to '" + page + L"'! Do you wish to keep this setting?";
-    return MessageBoxW(owner, text.c_str(), L"Warning!", MB_YESNO | MB_ICONEXCLAMATION) == IDNO;
+    return MessageBoxW(owner, text.c_str(), L"Warning!", MB_YESNO | MB_ICONEXCLAMATION | extraFlags) == IDNO;
 }
 
 inline int runMessageLoop() {

@@ -85,12 +85,16 @@ server_pid() {
 # utime + stime in clock ticks; the name field may hold spaces, so count after ")".
 ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 
+# Context switches of all the program's threads: each one is a wake-up.
+switches() { cat "/proc/$1"/task/*/status 2>/dev/null | awk '/_ctxt_switches:/ { n += $2 } END { print n + 0 }'; }
+
 field() { tr -d '\r' <"$2" | awk -v k="$1" '$1 == k { print $2 }'; }
 
-declare -A r_cpu r_med r_p95 r_max r_det r_rss r_start
+declare -A r_cpu r_wake r_med r_p95 r_max r_det r_rss r_start
+idle_s=20 rounds=${BENCH_ROUNDS:-30}
 
 measure() {
-    local row=$1 path=${exe[$1]} cls=${class[$1]} spid a b ta tb
+    local row=$1 path=${exe[$1]} cls=${class[$1]} spid a b ta tb wa wb
     echo "$(date +%T) measuring ${title[$row]}" >&2
     if ! wine "$driver" startup "$(winpath "$path")" "$cls" "$reference" >"$work/startup" 2>&1; then
         tr -d '\r' <"$work/startup" >&2
@@ -100,17 +104,18 @@ measure() {
     upid=$(unix_pid "$(basename "$path")") || { echo "no Unix process for $path" >&2; return 1; }
     spid=$(server_pid) || { echo "no wineserver for $WINEPREFIX" >&2; return 1; }
 
-    echo "  $(date +%T) idle CPU" >&2
+    echo "  $(date +%T) idle CPU and wake-ups" >&2
     sleep 2
-    a=$(($(ticks "$upid") + $(ticks "$spid"))) ta=$(now)
-    sleep 10
-    b=$(($(ticks "$upid") + $(ticks "$spid"))) tb=$(now)
+    a=$(($(ticks "$upid") + $(ticks "$spid"))) wa=$(switches "$upid") ta=$(now)
+    sleep "$idle_s"
+    b=$(($(ticks "$upid") + $(ticks "$spid"))) wb=$(switches "$upid") tb=$(now)
     r_cpu[$row]=$(awk -v d=$((b - a)) -v hz="$hz" -v s="$ta" -v e="$tb" 'BEGIN { printf "%.2f", 100 * d / hz / (e - s) }')
+    r_wake[$row]=$(awk -v d=$((wb - wa)) -v s="$ta" -v e="$tb" 'BEGIN { printf "%.1f", d / (e - s) }')
 
     # (b) watches nothing: 20 rounds of waiting 3 s in vain would prove only that.
     if [ "$row" != idle ]; then
         echo "  $(date +%T) latency" >&2
-        wine "$driver" latency "$cls" "$reference" 20 >"$work/latency" 2>"$work/latency.err" || true
+        wine "$driver" latency "$cls" "$reference" "$rounds" >"$work/latency" 2>"$work/latency.err" || true
         tr -d '\r' <"$work/latency.err" | sed "s/^/  ${title[$row]}: /" >&2
         r_det[$row]="$(field detected "$work/latency")/$(field rounds "$work/latency")"
         r_med[$row]=$(field median_ms "$work/latency")
@@ -132,13 +137,14 @@ for row in "$@"; do measure "$row"; done
 show() { [ -n "$1" ] && echo "$1" || echo "-"; }
 echo
 echo "machine: $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(nproc) CPUs, $(wine --version 2>/dev/null), load average $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "idle CPU: program + its wineserver over 10 s, % of one core (1 clock tick = $(awk -v hz="$hz" 'BEGIN { printf "%.2f", 10 / hz }') %)"
+echo "idle CPU: program + its wineserver over $idle_s s, % of one core (1 clock tick = $(awk -v hz="$hz" -v s="$idle_s" 'BEGIN { printf "%.3f", 100 / hz / s }') %)"
+echo "wake-ups: context switches of the program's threads over the same $idle_s s, per second"
 echo "latency: write of a new value to the question being visible, 20 changes answered No (one poll of the windows: ${poll_ms:-?} ms)"
 echo "peak RSS: VmHWM of the program's process; start-up: launch to idle with its hidden main window, median of 5"
 echo
-printf '%-20s %10s %10s %10s %10s %9s %9s %11s\n' program "idle CPU %" "median ms" "p95 ms" "max ms" detected "RSS MiB" "start-up ms"
+printf '%-20s %10s %9s %10s %10s %10s %9s %9s %11s\n' program "idle CPU %" "wake-ups" "median ms" "p95 ms" "max ms" detected "RSS MiB" "start-up ms"
 for row in "$@"; do
-    printf '%-20s %10s %10s %10s %10s %9s %9s %11s\n' "${title[$row]}" "$(show "${r_cpu[$row]:-}")" \
+    printf '%-20s %10s %9s %10s %10s %10s %9s %9s %11s\n' "${title[$row]}" "$(show "${r_cpu[$row]:-}")" "$(show "${r_wake[$row]:-}")" \
         "$(show "${r_med[$row]:-}")" "$(show "${r_p95[$row]:-}")" "$(show "${r_max[$row]:-}")" \
         "$(show "${r_det[$row]:-}")" "$(show "${r_rss[$row]:-}")" "$(show "${r_start[$row]:-}")"
 done
@@ -155,6 +161,7 @@ echo
 echo "Varnok against the references:"
 ratio "idle CPU - (c), percentage points" - "${r_cpu[varnok]:-}" "${r_cpu[instant]:-}"
 ratio "idle CPU / (a)" / "${r_cpu[varnok]:-}" "${r_cpu[literal]:-}"
+ratio "wake-ups a second - (c)" - "${r_wake[varnok]:-}" "${r_wake[instant]:-}"
 ratio "latency median - (c) median, ms" - "${r_med[varnok]:-}" "${r_med[instant]:-}"
 ratio "latency max - (c) max, ms" - "${r_max[varnok]:-}" "${r_max[instant]:-}"
 ratio "peak RSS / (b)" / "${r_rss[varnok]:-}" "${r_rss[idle]:-}"

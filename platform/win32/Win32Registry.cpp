@@ -22,19 +22,32 @@ HKEY rootKeyOf(Hive hive) {
     return nullptr;
 }
 
+HKEY Win32Registry::openKey(Hive hive, const std::wstring& key, bool afresh) {
+    if (afresh || !open_ || hive != openHive_ || key != openPath_) {
+        openHive_ = hive;
+        openPath_ = key;
+        if (RegOpenKeyExW(rootKeyOf(hive), key.c_str(), 0, KEY_QUERY_VALUE, open_.put()) != ERROR_SUCCESS) open_.reset();
+    }
+    return open_.get();
+}
+
 std::optional<RegistryData> Win32Registry::read(Hive hive, const std::wstring& key, const std::wstring& name) {
     // Raw data without expansion: the conversion expands, so the same rules
     // hold on every platform.
     constexpr DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
     RegistryData data;
     DWORD size = lastSize_;
+    HKEY k = openKey(hive, key, false);
     // The value can grow between one call and the next: ask again.
-    for (int attempt = 0; attempt < 16; ++attempt) {
+    for (int attempt = 0; attempt < 16 && k; ++attempt) {
         data.bytes.resize(size + sizeof(wchar_t));
         size = static_cast<DWORD>(data.bytes.size());
         DWORD type = 0;
-        const LSTATUS status =
-            RegGetValueW(rootKeyOf(hive), key.c_str(), name.c_str(), flags, &type, data.bytes.data(), &size);
+        const LSTATUS status = RegGetValueW(k, nullptr, name.c_str(), flags, &type, data.bytes.data(), &size);
+        if (status == ERROR_KEY_DELETED) {
+            k = openKey(hive, key, true);
+            continue;
+        }
         if (status == ERROR_SUCCESS) {
             data.bytes.resize(size);
             data.type = type;

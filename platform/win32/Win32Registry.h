@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/Registry.h"
+#include "platform/win32/unique_handles.h"
 
 namespace platform {
 
@@ -14,6 +15,14 @@ public:
     std::wstring expandEnvironment(const std::wstring& text) override;
 
 private:
+    // The key of the last read, kept open: the watched value is read on every
+    // tick, and opening and closing its key each time costs two more trips
+    // to the registry. A key deleted under the handle is opened afresh.
+    HKEY openKey(Hive hive, const std::wstring& key, bool afresh);
+
+    Hive openHive_ = Hive::CurrentUser;
+    std::wstring openPath_;
+    unique_hkey open_;
     // The size of the last value read: usually the next read fits, and one
     // call does instead of a size query and a read.
     DWORD lastSize_ = 512;

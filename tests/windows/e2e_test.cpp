@@ -109,6 +109,18 @@ TEST_F(VarnokProcessTest, WaysOutWithAQuestionOpenPutTheReferenceBack) {
     }
 }
 
+// Inside the menu's own loop the registry's notifications wait; the safety
+// tick, about once a second, still finds the change.
+TEST_F(VarnokProcessTest, AChangeWhileTheTrayMenuIsOpenIsStillAsked) {
+    PostMessageW(trayIcons()[0], WM_RBUTTONUP, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return menus().size() == 1; }));
+    auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
+    page.setString(L"Start Page", L"http://evil.example/");
+    EXPECT_TRUE(no.get().has_value()) << "no question within 5 s of a change made with the menu open";
+    EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; }));
+    for (HWND m : menus()) PostMessageW(m, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 TEST_F(VarnokProcessTest, ExitEndsTheProcessAndLeavesNoIcon) {
     PostMessageW(control(IDC_CMDEXIT), BM_CLICK, 0, 0);
     EXPECT_TRUE(exited());

@@ -48,6 +48,14 @@ TEST_F(RegistryStoreTest, ReadsEachTypeAsText) {
     }
     EXPECT_EQ(store.ReadStartPage(L"HKCU\\" + key.path() + L"\\sz"), L"http://a.example/");
     EXPECT_EQ(store.ReadStartPage(L"HKEY_CURRENT_USER\\" + key.path() + L"\\Missing\\sz"), L"");
+
+    // The key deleted and created again while the store holds it open.
+    EXPECT_EQ(store.ReadStartPage(path(L"sz")), L"http://a.example/");
+    key.eraseKey();
+    key.setString(L"sz", L"http://b.example/");
+    EXPECT_EQ(store.ReadStartPage(path(L"sz")), L"http://b.example/");
+    key.eraseKey();
+    EXPECT_EQ(store.ReadStartPage(path(L"sz")), L"");
 }
 
 TEST_F(RegistryStoreTest, WritesStringsCreatingKeysOnTheWay) {
