@@ -24,6 +24,13 @@ inline std::wstring textOf(HWND w) {
     return text;
 }
 
+// For failure messages; anything beyond ASCII shows as '?'.
+inline std::string narrow(const std::wstring& w) {
+    std::string s;
+    for (wchar_t c : w) s.push_back(c < 128 ? static_cast<char>(c) : '?');
+    return s;
+}
+
 inline std::wstring classOf(HWND w) {
     wchar_t name[256]{};
     GetClassNameW(w, name, 256);
@@ -49,6 +56,7 @@ inline void pumpFor(int ms) {
     pumpUntil([] { return false; }, ms);
 }
 
+// Top-level windows of a class (any class if empty), from one snapshot.
 inline std::vector<HWND> topLevelWindows(const std::wstring& cls, std::optional<DWORD> pid = std::nullopt) {
     struct Search {
         std::wstring cls;
@@ -60,7 +68,7 @@ inline std::vector<HWND> topLevelWindows(const std::wstring& cls, std::optional<
             auto& s = *reinterpret_cast<Search*>(p);
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
-            if (classOf(w) == s.cls && (!s.pid || *s.pid == owner)) s.found.push_back(w);
+            if ((s.cls.empty() || classOf(w) == s.cls) && (!s.pid || *s.pid == owner)) s.found.push_back(w);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&s));
