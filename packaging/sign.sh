@@ -13,12 +13,12 @@ if [ -z "${VARNOK_SIGN_PASSWORD+set}" ]; then
     exit 1
 fi
 
-# The password goes through a pipe, never the command line that ps shows.
-args=(sign -pkcs12 "$VARNOK_SIGN_PKCS12" -readpass <(printf '%s' "$VARNOK_SIGN_PASSWORD")
-      -h sha256 -n Varnok)
+args=(sign -pkcs12 "$VARNOK_SIGN_PKCS12" -h sha256 -n Varnok)
 if [ -n "${VARNOK_SIGN_TIMESTAMP_URL:-}" ]; then
     args+=(-ts "$VARNOK_SIGN_TIMESTAMP_URL")
 fi
 rm -f "$file.signed"
-osslsigncode "${args[@]}" -in "$file" -out "$file.signed" >/dev/null
+# The password goes through a pipe, never the command line that ps shows.
+osslsigncode "${args[@]}" -readpass <(printf '%s' "$VARNOK_SIGN_PASSWORD") \
+    -in "$file" -out "$file.signed" >/dev/null
 mv -f "$file.signed" "$file"
