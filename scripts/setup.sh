@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ googletest python3
           g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
           nsis unzip clang libclang-rt-14-dev)
+# The release: the MSI (wixl, msibuild, olefile for its summary) and signing.
+packages+=(wixl msitools python3-olefile osslsigncode openssl)
 packages+=("$@")
 
 missing=()

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The real installer and uninstaller, silent, in the throwaway prefix of
-# scripts/with-wine.sh: what they leave behind, and that they start and stop
-# Varnok.
+# The real installers and uninstallers, NSIS and MSI, silent, in the
+# throwaway prefix of scripts/with-wine.sh: what they leave behind, and that
+# they start and stop Varnok.
 #   installer_test.sh SETUP_EXE WINDOW_PROBE_EXE ICON SOURCE_DIR VERSION
+#                     MSI LATER_MSI LATER_VERSION
 set -uo pipefail
 
-setup=$1 probe=$2 icon=$3 source_dir=$4 version=$5
+setup=$1 probe=$2 icon=$3 source_dir=$4 version=$5 msi=$6 later_msi=$7 later_version=$8
 
 if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" != "${VARNOK_TEST_PREFIX:-}" ]; then
     echo "installer_test: run it through scripts/with-wine.sh (it makes a throwaway WINEPREFIX)" >&2
@@ -177,6 +178,110 @@ else
     fail "QuietUninstallString '$quiet' is not a quoted program and its switches"
 fi
 check_removed
+
+# The MSI: per machine, its sign-in entry in HKLM, its entry under its
+# product code.
+hklm_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+uninstall_root='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+msi_win=$(winepath -w "$msi" 2>/dev/null)
+later_msi_win=$(winepath -w "$later_msi" 2>/dev/null)
+
+# Wine's msi puts ProgramMenuFolder in the installing user's profile even
+# for ALLUSERS=1 (Windows uses the all-users Start menu): accept either.
+msi_shortcuts() {
+    ls "$shortcut_dir"/*.lnk "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Varnok/*.lnk 2>/dev/null
+}
+
+# The uninstall entries named Varnok, as "key|version" lines.
+varnok_entries() {
+    wine reg query "$uninstall_root" /s 2>>"$log" | tr -d '\r' | awk '
+        /^HKEY_/ { key = $0; name = ""; version = "" }
+        /^    DisplayName    REG_SZ    Varnok$/ { name = 1 }
+        /^    DisplayVersion    REG_SZ    / { version = $3 }
+        /^$/ { if (name) print key "|" version; name = "" }
+        END { if (name) print key "|" version }'
+}
+
+# $1 the version that should be installed; the Run entry is checked apart.
+check_msi_installed() {
+    local listing entries key data icon_file
+    listing=$(cd "$inst" 2>/dev/null && ls -A | sort | tr '\n' ' ')
+    [ "$listing" = "LICENSE README.md varnok.exe " ] || fail "install folder holds: $listing"
+    cmp -s "$inst/README.md" "$source_dir/README.md" || fail "installed README.md differs from the repository's"
+    [ "$(msi_shortcuts | wc -l)" = 1 ] || fail "Start-menu shortcuts: $(msi_shortcuts | tr '\n' ' ')"
+    grep -aqF "$inst_win\\varnok.exe" "$(msi_shortcuts | head -n1)" 2>/dev/null \
+        || fail "the shortcut does not point to $inst_win\\varnok.exe"
+
+    entries=$(varnok_entries)
+    [ "$(wc -l <<<"$entries")" = 1 ] && [ -n "$entries" ] || { fail "uninstall entries: $entries"; return; }
+    [ "${entries#*|}" = "$1" ] || fail "DisplayVersion is '${entries#*|}', not $1"
+    key=${entries%|*}
+    data=$(wine reg query "$key" 2>>"$log")
+    [ -n "$(value_of "$data" Publisher)" ] || fail "no Publisher"
+    [ "$(value_of "$data" InstallLocation)" = "$inst_win\\" ] || fail "InstallLocation is '$(value_of "$data" InstallLocation)'"
+    [ "$(value_of "$data" UninstallString)" = "MsiExec.exe /X${key##*\\}" ] \
+        || fail "UninstallString is '$(value_of "$data" UninstallString)'"
+    # Apps & Features shows an MSI's icon from its product registration.
+    icon_file=$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>>"$log" \
+                | tr -d '\r' | sed -n 's/^    ProductIcon    REG_SZ    //p')
+    [ -n "$icon_file" ] && cmp -s "$(winepath -u "$icon_file" 2>/dev/null)" "$icon" \
+        || fail "the product icon '$icon_file' is not Varnok's"
+}
+
+check_msi_removed() {
+    [ ! -e "$inst" ] || fail "$inst_win is still there: $(ls -A "$inst" | tr '\n' ' ')"
+    [ -z "$(msi_shortcuts)" ] || fail "a shortcut is still there: $(msi_shortcuts)"
+    [ -z "$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Varnok "$shortcut_dir" 2>/dev/null)" ] \
+        || fail "a Start-menu folder Varnok is still there"
+    wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 && fail "the Run value is still there"
+    wine reg query 'HKLM\Software\Varnok' >>"$log" 2>&1 && fail "HKLM\\Software\\Varnok is still there"
+    [ -z "$(varnok_entries)" ] || fail "uninstall entries are left: $(varnok_entries)"
+    wine_run "$probe" VarnokForm1 absent 5000 || fail "a Varnok window is still open"
+    wait_no_installed_varnok || fail "Varnok is still running: pid $(installed_varnok_pids)"
+}
+
+start_installed_varnok() {
+    wine "$inst_win\\varnok.exe" >>"$log" 2>&1 &
+    wine_run "$probe" VarnokForm1 present 10000 || fail "the installed Varnok shows no main window"
+    running=$(installed_varnok_pids)
+    [ -n "$running" ] || fail "the installed Varnok is not running"
+}
+
+ended() {
+    local pid state
+    for pid in $1; do
+        state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null)
+        [ -z "$state" ] || [ "$state" = Z ] || return 1
+    done
+}
+
+group "MSI: msiexec /i /qn installs for every user; Varnok starts from there"
+wine_run msiexec /i "$msi_win" /qn || fail "msiexec /i exited with $?"
+check_msi_installed "$version"
+cmp -s "$inst/varnok.exe" "$(dirname "$msi")/release/varnok.exe" || fail "the installed varnok.exe is not the release's"
+run=$(wine reg query "$hklm_run_key" /v Varnok 2>>"$log")
+[ "$(value_of "$run" Varnok)" = "\"$inst_win\\varnok.exe\"" ] || fail "HKLM Run value is '$(value_of "$run" Varnok)'"
+start_installed_varnok
+
+group "MSI: a later version ends the running Varnok, replaces it and leaves one entry"
+earlier=$running
+wine_run msiexec /i "$later_msi_win" /qn || fail "msiexec /i of $later_version exited with $?"
+ended "$earlier" || fail "the Varnok that was running (pid $earlier) was not ended"
+check_msi_installed "$later_version"
+wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 || fail "the upgrade lost the Run value"
+
+group "MSI: msiexec /x /qn ends Varnok and leaves nothing behind"
+start_installed_varnok
+wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
+ended "$running" || fail "msiexec /x left Varnok (pid $running) running"
+check_msi_removed
+
+group "MSI: AUTOSTART=0 installs no Run entry"
+wine_run msiexec /i "$msi_win" AUTOSTART=0 /qn || fail "msiexec /i AUTOSTART=0 exited with $?"
+[ -f "$inst/varnok.exe" ] || fail "varnok.exe is not installed"
+wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 && fail "a Run value was written despite AUTOSTART=0"
+wine_run msiexec /x "$msi_win" /qn || fail "msiexec /x exited with $?"
+check_msi_removed
 
 if [ "$failures" -ne 0 ]; then
     echo "installer_test: $failures failure(s); wine output:"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The release zip: exactly the program, README.md and LICENSE, and a program
-# that starts on a clean Windows and carries the project's version.
-#   zip_test.sh ZIP WINDRES OBJDUMP SOURCE_DIR VERSION FILE_VERSION_TEXT
+# that starts on a clean Windows, carries the project's version and no
+# symbols, and links to the symbol file that matches it.
+#   zip_test.sh ZIP WINDRES OBJDUMP SOURCE_DIR VERSION FILE_VERSION_TEXT DEBUG_FILE
 set -uo pipefail
 
-zip=$1 windres=$2 objdump=$3 source_dir=$4 version=$5 file_version_text=$6
+zip=$1 windres=$2 objdump=$3 source_dir=$4 version=$5 file_version_text=$6 debug_file=$7
 
 failures=0
 fail() { echo "  FAIL: $*"; failures=$((failures + 1)); }
@@ -42,6 +43,27 @@ for name in FileVersion ProductVersion; do
         || fail "$name is not \"$file_version_text\": $(grep "\"$name\"" <<<"$rc")"
 done
 grep -qxF '      VALUE "OriginalFilename", "varnok.exe"' <<<"$rc" || fail "OriginalFilename is not varnok.exe"
+
+group "symbols split off"
+sections=$("$objdump" -h "$exe" 2>/dev/null | awk '$1 ~ /^[0-9]+$/ {print $2}')
+[ -n "$sections" ] || fail "no section headers read from varnok.exe"
+debug_sections=$(grep '^\.debug' <<<"$sections" | tr '\n' ' ')
+[ -z "$debug_sections" ] || fail "varnok.exe carries $debug_sections"
+[ "$("$objdump" -t "$exe" 2>/dev/null | grep -c '^\[')" = 0 ] || fail "varnok.exe carries a symbol table"
+# .gnu_debuglink: the file name, NUL padding to 4 bytes, its CRC-32.
+python3 - "$exe" "$debug_file" <<'PY' || fail "the debug link does not name the symbol file that matches"
+import struct, sys, zlib
+exe, debug = (open(f, "rb").read() for f in sys.argv[1:3])
+at = exe.find(b"varnok.exe.debug\0")
+if at < 0:
+    sys.exit("  no link to varnok.exe.debug")
+crc_at = (at + len("varnok.exe.debug") + 1 + 3) & ~3
+(crc,) = struct.unpack_from("<I", exe, crc_at)
+if crc != zlib.crc32(debug):
+    sys.exit("  link CRC %08x, varnok.exe.debug has %08x" % (crc, zlib.crc32(debug)))
+if b".debug_info" not in debug:
+    sys.exit("  varnok.exe.debug holds no .debug_info")
+PY
 
 if [ "$failures" -ne 0 ]; then
     echo "zip_test: $failures failure(s)"

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Two clean builds of this commit, in different folders, one later and under
+# another time zone and umask: their release files must be identical and hold
+# neither folder. Then a throwaway key signs one build: osslsigncode accepts
+# every signature, and the signed program installs and starts under Wine.
+#   release_test.sh SOURCE_DIR VERSION WINDOW_PROBE_EXE
+set -uo pipefail
+
+source_dir=$1 version=$2 probe=$3
+
+if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" != "${VARNOK_TEST_PREFIX:-}" ]; then
+    echo "release_test: run it through scripts/with-wine.sh (it makes a throwaway WINEPREFIX)" >&2
+    exit 2
+fi
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+failures=0
+fail() { echo "  FAIL: $*"; failures=$((failures + 1)); }
+group() { echo "== $*"; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/varnok-release-test.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+commit=$(git -C "$source_dir" rev-parse HEAD)
+if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
+    echo "release_test: builds commit $commit; uncommitted changes are not part of it"
+fi
+
+files=(release/varnok.exe varnok.exe.debug "varnok-$version-win64.zip" "varnok-$version-setup.exe"
+       "varnok-$version-x64.msi" SHA256SUMS)
+
+# Only what the release needs: the program and the packages, not the tests.
+build() {
+    local dir=$1
+    git clone -q --shared --no-checkout "$source_dir" "$dir" && git -C "$dir" checkout -q "$commit" \
+        && (cd "$dir" && cmake --preset windows -DCMAKE_SKIP_PACKAGE_ALL_DEPENDENCY=ON \
+            && cmake --build --preset windows --target varnok_release \
+            && cmake --build --preset windows --target package) >"$dir.log" 2>&1
+}
+
+group "two clean builds give the same bytes"
+start=$SECONDS
+build "$work/a" || { cat "$work/a.log"; fail "the first build failed"; }
+(umask 077; export TZ=Pacific/Kiritimati; build "$work/second-build") || { cat "$work/second-build.log"; fail "the second build failed"; }
+echo "   (both builds: $((SECONDS - start)) s)"
+a=$work/a/build/windows b=$work/second-build/build/windows
+for f in "${files[@]}"; do
+    if ! cmp "$a/$f" "$b/$f"; then
+        fail "$f differs between the builds"
+    fi
+done
+grep -qx -- "-- Not signed: set VARNOK_SIGN_PKCS12 and VARNOK_SIGN_PASSWORD to sign the release." "$work/a.log" \
+    || fail "an unsigned build does not say so"
+sed 's/^/   /' "$a/SHA256SUMS"
+
+group "no build folder in any release file"
+python3 - "$work/a" "$work/second-build" -- "${files[@]/#/$a/}" "${files[@]/#/$b/}" <<'PY' || fail "build folders found"
+import sys
+split = sys.argv.index("--")
+folders, files = sys.argv[1:split], sys.argv[split + 1:]
+found = False
+for path in files:
+    data = open(path, "rb").read()
+    for folder in folders:
+        if folder.encode() in data or folder.encode("utf-16-le") in data:
+            print("  %s holds %s" % (path, folder))
+            found = True
+sys.exit(1 if found else 0)
+PY
+
+group "a throwaway key signs every file, and the signed program runs"
+(cd "$work" && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 \
+     -subj "/CN=Varnok release test" && openssl pkcs12 -export -inkey key.pem -in cert.pem \
+     -out key.p12 -passout pass:test-password) >"$work/openssl.log" 2>&1 || { cat "$work/openssl.log"; fail "openssl made no key"; }
+cp "$a/release/varnok.exe" "$work/unsigned-varnok.exe"
+(cd "$work/a" && export VARNOK_SIGN_PKCS12=$work/key.p12 VARNOK_SIGN_PASSWORD=test-password \
+     && cmake --build --preset windows --target varnok_release \
+     && cmake --build --preset windows --target package) >"$work/sign.log" 2>&1 \
+    || { cat "$work/sign.log"; fail "the signed build failed"; }
+verify() {
+    osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.log" 2>&1 \
+        || { cat "$work/verify.log"; fail "no valid signature on $2"; }
+}
+verify "$a/release/varnok.exe" varnok.exe
+verify "$a/varnok-$version-setup.exe" "the installer"
+verify "$a/varnok-$version-x64.msi" "the MSI"
+cmp -s "$a/release/varnok.exe" "$work/unsigned-varnok.exe" && fail "varnok.exe was not re-signed"
+unzip -p "$a/varnok-$version-win64.zip" varnok.exe | cmp -s - "$a/release/varnok.exe" \
+    || fail "the zip does not hold the signed varnok.exe"
+
+inst_win='C:\Program Files\Varnok'
+inst="$WINEPREFIX/drive_c/Program Files/Varnok"
+# The uninstaller is signed inside makensis; it appears only once installed.
+timeout 120 wine "$a/varnok-$version-setup.exe" /S /NOSTART >>"$work/wine.log" 2>&1 || fail "the signed installer exited with $?"
+verify "$inst/Uninstall.exe" "the uninstaller"
+read -ra in_place <<<"_?=$inst_win"
+timeout 120 wine "$inst/Uninstall.exe" /S "${in_place[@]}" >>"$work/wine.log" 2>&1 || fail "the signed uninstaller exited with $?"
+rm -rf "$inst"
+wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Varnok /f >/dev/null 2>&1
+
+msi_win=$(winepath -w "$a/varnok-$version-x64.msi" 2>/dev/null)
+timeout 120 wine msiexec /i "$msi_win" /qn >>"$work/wine.log" 2>&1 || fail "the signed MSI did not install"
+cmp -s "$inst/varnok.exe" "$a/release/varnok.exe" || fail "the MSI did not install the signed varnok.exe"
+wine "$inst_win\\varnok.exe" >>"$work/wine.log" 2>&1 &
+timeout 60 wine "$probe" VarnokForm1 present 10000 >>"$work/wine.log" 2>&1 || fail "the signed varnok.exe shows no window"
+timeout 120 wine msiexec /x "$msi_win" /qn >>"$work/wine.log" 2>&1 || fail "the signed MSI did not uninstall"
+timeout 60 wine "$probe" VarnokForm1 absent 10000 >>"$work/wine.log" 2>&1 || fail "Varnok still runs after msiexec /x"
+[ ! -e "$inst" ] || fail "$inst_win is left after msiexec /x"
+
+if [ "$failures" -ne 0 ]; then
+    echo "release_test: $failures failure(s); wine output:"
+    cat "$work/wine.log"
+    exit 1
+fi
+echo "release_test: all passed"
