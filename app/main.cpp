@@ -1,7 +1,6 @@
 // The composition root: every Win32 implementation is made here and handed
 // to the windows, which make none of their own.
 #include <windows.h>
-#include <objbase.h>
 
 #include "about/win32/AboutWindow.h"
 #include "mainwindow/win32/MainWindow.h"
@@ -37,20 +36,6 @@ void showRunningInstance() {
     PostMessageW(running, RegisterWindowMessageW(VARNOK_SHOW_MESSAGE_W), 0, 0);
 }
 
-// The shell's launching functions want COM in a single-threaded apartment.
-class ComApartment {
-public:
-    ComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() {
-        if (ok_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool ok_;
-};
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -61,7 +46,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     const auto watched = store::parseRegistryPath(StartPageKey);
     if (!watched) return 1;
-    const ComApartment com;
     // An installer that closes Varnok to replace it may start it again; a
     // crash or a hang is not a reason to.
     RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);

@@ -1,14 +1,23 @@
 #include "platform/win32/Win32Launcher.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "platform/win32/Ansi.h"
 
 namespace platform {
 
+Win32Launcher::~Win32Launcher() {
+    if (comStarted_) CoUninitialize();
+}
+
 void Win32Launcher::shellExecute(NativeWindow owner, const std::wstring& operation, const std::wstring& file,
                                  const std::wstring& parameters, const std::wstring& directory, int show) {
+    // S_FALSE (already started on this thread) counts too, and is balanced.
+    if (!comStarted_) {
+        comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    }
     const std::string op = toAnsi(operation), f = toAnsi(file), p = toAnsi(parameters), d = toAnsi(directory);
     ShellExecuteA(static_cast<HWND>(owner), op.c_str(), f.c_str(), p.c_str(), d.c_str(), show);
 }
