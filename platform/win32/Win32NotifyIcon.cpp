@@ -27,12 +27,23 @@ bool Win32NotifyIcon::add(const std::wstring& tip) {
     std::memset(nid.szTip, ' ', field);
     const std::string ansi = toAnsi(tip).substr(0, field - 1);
     std::memcpy(nid.szTip, ansi.c_str(), ansi.size() + 1);
-    return Shell_NotifyIconA(NIM_ADD, &nid) != FALSE;
+    added_ = Shell_NotifyIconA(NIM_ADD, &nid) != FALSE;
+    return added_;
 }
 
 void Win32NotifyIcon::remove() {
     NOTIFYICONDATAA nid = record();
     Shell_NotifyIconA(NIM_DELETE, &nid);
+    added_ = false;
+}
+
+void Win32NotifyIcon::setIcon(HICON icon) {
+    icon_ = icon;
+    if (!added_) return; // the next add shows it
+    NOTIFYICONDATAA nid = record();
+    nid.uFlags = NIF_ICON;
+    nid.hIcon = icon_;
+    Shell_NotifyIconA(NIM_MODIFY, &nid);
 }
 
 } // namespace platform

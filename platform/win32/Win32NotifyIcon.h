@@ -16,6 +16,10 @@ public:
         icon_ = icon;
     }
 
+    // A new image (the display scale changed): shown at once if the icon is.
+    void setIcon(HICON icon);
+    HICON icon() const { return icon_; }
+
     bool add(const std::wstring& tip) override;
     void remove() override;
 
@@ -26,6 +30,7 @@ private:
     UINT id_;
     UINT callback_;
     HICON icon_ = nullptr;
+    bool added_ = false;
 };
 
 } // namespace platform

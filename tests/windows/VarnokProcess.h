@@ -11,12 +11,6 @@
 
 namespace wintest {
 
-inline std::wstring env(const wchar_t* name) {
-    wchar_t buf[4096]{};
-    const DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring{};
-}
-
 // Unix paths reach Wine programs through drive Z:.
 inline std::wstring fromUnix(const std::wstring& path) {
     std::wstring p = L"Z:" + path;

@@ -24,6 +24,12 @@ inline std::wstring textOf(HWND w) {
     return text;
 }
 
+inline std::wstring env(const wchar_t* name) {
+    wchar_t buf[4096]{};
+    const DWORD n = GetEnvironmentVariableW(name, buf, 4096);
+    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring{};
+}
+
 inline std::wstring classOf(HWND w) {
     wchar_t name[256]{};
     GetClassNameW(w, name, 256);
