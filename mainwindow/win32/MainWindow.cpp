@@ -161,6 +161,7 @@ void MainWindow::applyDpi(int dpi) {
     dpi_ = dpi;
     layOutControls(hwnd_, kControls, dpi, fonts_);
     loadIcons(dpi);
+    s_.dialogs.setOwnerDpi(dpi);
 }
 
 // The sizes Windows asks for at this density; the old images go once

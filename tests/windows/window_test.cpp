@@ -174,6 +174,17 @@ protected:
         const auto w = topLevelWindows(about::kAboutWindowClass, GetCurrentProcessId());
         return w.size() == 1 ? w[0] : nullptr;
     }
+    // Opens the input box with Change, hands it to `look` and checks its
+    // captions on another thread while this one runs it, then cancels it.
+    void lookAtInputBox(const std::function<void(HWND)>& look) {
+        main->form().mShow_Click();
+        auto box = answerBox(L"New HomePage", L"Cancel", GetCurrentProcessId(), 10000, [&](HWND b) {
+            look(b);
+            for (int id : {IDC_INPUT_PROMPT, IDOK, IDCANCEL}) expectWhole(GetDlgItem(b, id), textOf(GetDlgItem(b, id)));
+        });
+        click(IDC_CMDCHANGE);
+        EXPECT_TRUE(pumpWhileWaiting(box).has_value()) << "no input box";
+    }
 
     ScratchKey page{kStartPageKey};
     platform::Win32Registry registry;
@@ -230,10 +241,11 @@ TEST_F(MainWindowTest, StartsHiddenTopmostAndEveryWindowHasTheDesignedLayout) {
     ASSERT_NE(w, nullptr);
     expectLaidOut(w, dpi, {0, 0, 3390, 1155}, kAboutControls);
     SendMessageW(w, WM_CLOSE, 0, 0);
+    lookAtInputBox([](HWND) {});
 }
 
 // Moved to a monitor of another scale, as Windows reports it.
-TEST_F(MainWindowTest, FollowsADpiChangeWithLayoutFontsAndIcons) {
+TEST_F(MainWindowTest, FollowsADpiChangeWithLayoutFontsIconsAndTheInputBox) {
     const int system = ui::systemDpi();
     HWND about = openAbout();
     ASSERT_NE(about, nullptr);
@@ -254,6 +266,14 @@ TEST_F(MainWindowTest, FollowsADpiChangeWithLayoutFontsAndIcons) {
         expectIconsFor(dpi, hwnd(), notifyIcon.icon());
     }
     SendMessageW(about, WM_CLOSE, 0, 0);
+
+    lookAtInputBox([&](HWND box) {
+        RECT designed{0, 0, 262, 86}, client{};
+        MapDialogRect(box, &designed); // at the density the dialog manager used
+        GetClientRect(box, &client);
+        EXPECT_EQ(client.right, MulDiv(designed.right, 120, system)) << "scaled to the owner's density";
+        EXPECT_EQ(client.bottom, MulDiv(designed.bottom, 120, system));
+    });
 }
 
 TEST_F(MainWindowTest, DisabledWatchAsksNothingUntilEnabled) {
