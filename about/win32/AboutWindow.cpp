@@ -39,6 +39,9 @@ RECT frameAt(int dpi) {
     return {x, y, x + size.cx, y + size.cy};
 }
 
+// The system's hyperlink colour where the user chose high contrast.
+COLORREF linkColour() { return highContrast() ? GetSysColor(COLOR_HOTLIGHT) : kLinkBlue; }
+
 } // namespace
 
 AboutWindow::AboutWindow(HINSTANCE instance, const Program& program, platform::Launcher& launcher)
@@ -90,6 +93,9 @@ LRESULT AboutWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DRAWITEM: drawLink(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_DPICHANGED: onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<LRESULT>(systemColours(reinterpret_cast<HDC>(wParam)));
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE: onThemeChanged(); return 0;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == GetDlgItem(hwnd_, IDC_FORM2_LABEL3)) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
@@ -115,12 +121,17 @@ void AboutWindow::onDpiChanged(int dpi, const RECT& suggested) {
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// High contrast on or off: the link's colour follows at once.
+void AboutWindow::onThemeChanged() {
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void AboutWindow::drawLink(const DRAWITEMSTRUCT& item) {
     RECT r = item.rcItem;
     FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
     const HGDIOBJ old = SelectObject(item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, kLinkBlue);
+    SetTextColor(item.hDC, linkColour());
     DrawTextW(item.hDC, kAddress, -1, &r, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (item.itemState & ODS_FOCUS) {
         RECT focus{};

@@ -41,6 +41,7 @@ private:
     bool create();
     void onCreate();
     void onDpiChanged(int dpi, const RECT& suggested);
+    void onThemeChanged();
     void drawLink(const DRAWITEMSTRUCT& item);
 
     HINSTANCE instance_;

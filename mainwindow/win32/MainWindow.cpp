@@ -121,6 +121,7 @@ LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WMAPP_NOTIFYCALLBACK: form_->TrayNotify(LOWORD(lParam)); return 0;
     case WM_ACTIVATE: onActivate(wParam); return 0;
     case WM_DPICHANGED: onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<LRESULT>(systemColours(reinterpret_cast<HDC>(wParam)));
     case WM_CLOSE: form_->Form_QueryUnload(); return 0;
     case WM_DESTROY: form_->Form_Unload(); return 0;
     case WM_QUERYENDSESSION: return TRUE;

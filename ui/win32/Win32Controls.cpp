@@ -93,6 +93,18 @@ void layOutControls(HWND parent, std::span<const ControlSpec> specs, int dpi, Co
     fonts = std::move(made);
 }
 
+HBRUSH systemColours(HDC dc) {
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+bool highContrast() {
+    HIGHCONTRASTW hc{};
+    hc.cbSize = sizeof hc;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 WindowCaption::WindowCaption(HWND control) : control_(control), text_(windowText(control)) {}
 
 void WindowCaption::setCaption(const std::wstring& text) {

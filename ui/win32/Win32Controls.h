@@ -56,6 +56,11 @@ HWND createControl(HWND parent, HINSTANCE instance, const ControlSpec& spec);
 // replace `fonts` once the controls have them.
 void layOutControls(HWND parent, std::span<const ControlSpec> specs, int dpi, ControlFonts& fonts);
 
+// Static text in the system's button colours: a pair that stays legible in
+// every theme, high contrast included.
+HBRUSH systemColours(HDC dc);
+bool highContrast();
+
 // The window text is the caption, so screen readers and tests see the state;
 // a copy is kept so reading costs nothing and an unchanged text is not redrawn.
 class WindowCaption final : public Caption {
