@@ -3,9 +3,11 @@
 
 Usage: python3 make_icon.py OUT.ico
 
-Both frames are 4 bpp with the classic VGA palette so the icon looks the
-same on every Windows and Wine colour depth. The output is deterministic,
-so the build can regenerate it without spurious changes.
+Every frame is 4 bpp with the classic VGA palette so the icon looks the
+same on every Windows and Wine colour depth. There is a frame for each size
+Windows asks for at 100 to 200 % display scale (small and big icons) and
+for Explorer's largest view, so none is stretched. The output is
+deterministic, so the build can regenerate it without spurious changes.
 """
 import struct
 import sys
@@ -22,10 +24,17 @@ GREEN = 2  # 0,128,0: dark enough to read on light and dark taskbars
 CLEAR = None
 
 # size -> (outer radius, inner radius, tick half-width, tick length).
-# Tuned per size by eye rather than scaled, so the small frame stays crisp.
+# Tuned per size by eye rather than scaled, so each frame stays crisp: whole
+# or half pixels, ticks of even width so they sit on the centre lines.
 LAYOUT = {
     32: (14.5, 11.0, 1, 10),
     16: (7.5, 5.5, 1, 5),
+    20: (9.0, 7.0, 1, 6),
+    24: (11.0, 8.5, 1, 8),
+    40: (18.0, 13.5, 1, 12),
+    48: (21.5, 16.5, 2, 15),
+    64: (29.0, 22.0, 2, 20),
+    256: (116.0, 88.0, 8, 80),
 }
 
 
@@ -80,7 +89,8 @@ def icon(sizes):
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for s, img in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", s, s, 16, 0, 1, 4, len(img), offset)
+        side = s % 256  # the directory writes 256 as 0
+        out += struct.pack("<BBBBHHII", side, side, 16, 0, 1, 4, len(img), offset)
         offset += len(img)
     return out + b"".join(images)
 
@@ -90,7 +100,7 @@ def main(argv):
         sys.stderr.write("usage: make_icon.py OUT.ico\n")
         return 2
     with open(argv[1], "wb") as f:
-        f.write(icon([32, 16]))
+        f.write(icon(list(LAYOUT)))
     return 0
 
 

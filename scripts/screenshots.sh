@@ -25,5 +25,16 @@ scripts/with-wine.sh bash -c '
     drive about;  shot about-window
     drive close
     wineserver -k
+    # Both windows again at 150 %: Wine reads the scale when a program starts.
+    for key in "HKCU\\Control Panel\\Desktop" \
+               "HKLM\\System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"; do
+        wine reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+    done
+    wine "$exe" & sleep 3
+    drive show;   shot main-window-150
+    drive menu
+    drive about;  shot about-window-150
+    drive close
+    wineserver -k
 ' _ "$out"
 ls -l "$out"

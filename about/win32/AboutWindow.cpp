@@ -1,6 +1,7 @@
 #include "about/win32/AboutWindow.h"
 
 #include "ui/Twips.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/WindowProc.h"
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/ids.h"
@@ -21,6 +22,25 @@ constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 constexpr int kClientWidthTwips = 3390;
 constexpr int kClientHeightTwips = 1155;
 
+constexpr ControlSpec kLabels[] = {
+    {IDC_FORM2_LABEL1, L"STATIC", kVersionLine, {120, 120, 3135, 240}, kLabel, DesignFont::Bold},
+    {IDC_FORM2_LABEL2, L"STATIC", kCreditLine, {60, 375, 3255, 285}, kLabel},
+    // A button drawn as a link, so that it takes the focus and Enter or Space.
+    {IDC_FORM2_LABEL3, L"BUTTON", kAddress, {0, 795, 3405, 225}, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
+     DesignFont::BoldUnderlined},
+};
+
+// The window's size at this density, centred on the screen.
+RECT frameAt(int dpi) {
+    const SIZE size = frameAround({twipsToPixels(kClientWidthTwips, dpi), twipsToPixels(kClientHeightTwips, dpi)},
+                                  kStyle, kExStyle, dpi);
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+    return {x, y, x + size.cx, y + size.cy};
+}
+
+// The system's hyperlink colour where the user chose high contrast.
+COLORREF linkColour() { return highContrast() ? GetSysColor(COLOR_HOTLIGHT) : kLinkBlue; }
 
 } // namespace
 
@@ -48,14 +68,20 @@ void AboutWindow::unload() {
 bool AboutWindow::create() {
     if (!registerWindowClass(instance_, kAboutWindowClass, routeToObject<AboutWindow>)) return false;
 
-    RECT outer{0, 0, twipsToPixels(kClientWidthTwips, screenDpiX()), twipsToPixels(kClientHeightTwips, screenDpiY())};
-    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-    const int w = outer.right - outer.left;
-    const int h = outer.bottom - outer.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    return CreateWindowExW(kExStyle, kAboutWindowClass, L"About Varnok", kStyle, x, y, w, h, owner_, nullptr, instance_,
-                           this) != nullptr;
+    const int dpi = systemDpi();
+    const RECT frame = frameAt(dpi);
+    if (!CreateWindowExW(kExStyle, kAboutWindowClass, L"About Varnok", kStyle, frame.left, frame.top,
+                         frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this)) {
+        return false;
+    }
+    // Opened on a monitor of another scale than the system's: the frame
+    // follows the controls, which already follow that monitor.
+    if (dpi_ != dpi) {
+        const RECT there = frameAt(dpi_);
+        SetWindowPos(hwnd_, nullptr, there.left, there.top, there.right - there.left, there.bottom - there.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return true;
 }
 
 LRESULT AboutWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -66,6 +92,10 @@ LRESULT AboutWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (LOWORD(wParam) == IDCANCEL) DestroyWindow(hwnd_); // Esc
         return 0;
     case WM_DRAWITEM: drawLink(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_DPICHANGED: onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<LRESULT>(systemColours(reinterpret_cast<HDC>(wParam)));
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE: onThemeChanged(); return 0;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == GetDlgItem(hwnd_, IDC_FORM2_LABEL3)) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
@@ -77,33 +107,31 @@ LRESULT AboutWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void AboutWindow::onCreate() {
-    const int dpiX = screenDpiX();
-    const int dpiY = screenDpiY();
-    defaultFont_.reset(createDesignFont(dpiY));
-    boldFont_.reset(createDesignFont(dpiY, true));
-    linkFont_.reset(createDesignFont(dpiY, true, true));
-    const struct {
-        ControlSpec spec;
-        HFONT font;
-    } labels[] = {
-        {{IDC_FORM2_LABEL1, L"STATIC", kVersionLine, {120, 120, 3135, 240}, kLabel}, boldFont_.get()},
-        {{IDC_FORM2_LABEL2, L"STATIC", kCreditLine, {60, 375, 3255, 285}, kLabel}, defaultFont_.get()},
-        // A button drawn as a link, so that it takes the focus and Enter or Space.
-        {{IDC_FORM2_LABEL3, L"BUTTON", kAddress, {0, 795, 3405, 225},
-          WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW},
-         linkFont_.get()},
-    };
-    for (const auto& l : labels) {
-        createControl(hwnd_, instance_, l.spec, l.font, dpiX, dpiY);
+    for (const auto& l : kLabels) {
+        createControl(hwnd_, instance_, l);
     }
+    dpi_ = dpiOf(hwnd_);
+    layOutControls(hwnd_, kLabels, dpi_, fonts_);
+}
+
+void AboutWindow::onDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    layOutControls(hwnd_, kLabels, dpi, fonts_);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// High contrast on or off: the link's colour follows at once.
+void AboutWindow::onThemeChanged() {
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void AboutWindow::drawLink(const DRAWITEMSTRUCT& item) {
     RECT r = item.rcItem;
     FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
-    const HGDIOBJ old = SelectObject(item.hDC, linkFont_.get());
+    const HGDIOBJ old = SelectObject(item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, kLinkBlue);
+    SetTextColor(item.hDC, linkColour());
     DrawTextW(item.hDC, kAddress, -1, &r, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (item.itemState & ODS_FOCUS) {
         RECT focus{};

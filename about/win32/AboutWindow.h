@@ -7,6 +7,7 @@
 #include "platform/Launcher.h"
 #include "platform/win32/unique_handles.h"
 #include "ui/Window.h"
+#include "ui/win32/Win32Controls.h"
 #include "ui/win32/WindowProc.h"
 
 namespace about {
@@ -39,12 +40,16 @@ private:
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool create();
     void onCreate();
+    void onDpiChanged(int dpi, const RECT& suggested);
+    void onThemeChanged();
     void drawLink(const DRAWITEMSTRUCT& item);
 
     HINSTANCE instance_;
     HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
-    platform::unique_hfont defaultFont_, boldFont_, linkFont_;
+    // The density the window is laid out for: its monitor's.
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    ui::ControlFonts fonts_;
     Form2 form_;
 };
 

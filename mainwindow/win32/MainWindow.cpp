@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "ui/Twips.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/Win32PopupMenu.h"
 #include "ui/win32/WindowProc.h"
 #include "ui/win32/ids.h"
@@ -32,13 +33,21 @@ constexpr ControlSpec kControls[] = {
     {IDC_LBLHOMEPAGE, L"STATIC", L"", {1575, 90, 3795, 270}, kLabel | WS_BORDER | SS_ENDELLIPSIS},
     {IDC_CMDCHANGE, L"BUTTON", L"Change", {3915, 375, 1455, 345}, kButton},
     {IDC_LABEL2, L"STATIC", L"Status:", {75, 405, 555, 210}, kLabel},
-    {IDC_LBLSTATUS, L"STATIC", L"Scanning for changes...", {765, 405, 3045, 225}, kLabel},
-    {IDC_CMDDISABLE, L"BUTTON", L"Disable", {3915, 780, 1440, 330}, kButton},
+    {IDC_LBLSTATUS, L"STATIC", watch::kScanning, {765, 405, 3045, 225}, kLabel, DesignFont::Regular, watch::kDisabled},
+    {IDC_CMDDISABLE, L"BUTTON", L"Disable", {3915, 780, 1440, 330}, kButton, DesignFont::Regular, L"Enable"},
     {IDC_CMDHIDE, L"BUTTON", L"Hide", {2490, 780, 1380, 330}, kButton},
     {IDC_CMDEXIT, L"BUTTON", L"E&xit", {1080, 780, 1335, 330}, kButton},
 };
 
 constexpr TwipsRect kClientTwips{705, 450, 5400, 1170};
+
+// The window's place and size at this density, from twips.
+RECT frameAt(int dpi) {
+    const SIZE size = frameAround({twipsToPixels(kClientTwips.width, dpi), twipsToPixels(kClientTwips.height, dpi)},
+                                  kStyle, kExStyle, dpi);
+    const POINT at{twipsToPixels(kClientTwips.left, dpi), twipsToPixels(kClientTwips.top, dpi)};
+    return {at.x, at.y, at.x + size.cx, at.y + size.cy};
+}
 
 HICON loadIcon(HINSTANCE instance, int cx, int cy) {
     return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VARNOK), IMAGE_ICON, cx, cy, 0));
@@ -80,19 +89,21 @@ MainWindow::~MainWindow() {
 
 std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, const MainWindowServices& services) {
     std::unique_ptr<MainWindow> self(new MainWindow(instance, services));
-    self->bigIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
-    self->smallIcon_.reset(loadIcon(instance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
-
     if (!registerWindowClass(instance, kMainWindowClass, routeToObject<MainWindow>)) return nullptr;
 
-    const int dpiX = screenDpiX();
-    const int dpiY = screenDpiY();
-    RECT outer{0, 0, twipsToPixels(kClientTwips.width, dpiX), twipsToPixels(kClientTwips.height, dpiY)};
-    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-    HWND hwnd = CreateWindowExW(kExStyle, kMainWindowClass, L"Varnok", kStyle, twipsToPixels(kClientTwips.left, dpiX),
-                                twipsToPixels(kClientTwips.top, dpiY), outer.right - outer.left,
-                                outer.bottom - outer.top, nullptr, nullptr, instance, self.get());
+    const int dpi = systemDpi();
+    const RECT frame = frameAt(dpi);
+    HWND hwnd = CreateWindowExW(kExStyle, kMainWindowClass, L"Varnok", kStyle, frame.left, frame.top,
+                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
+                                self.get());
     if (!hwnd) return nullptr;
+    // Its place is on a monitor of another scale than the system's: the
+    // controls already follow that monitor, now the frame does.
+    if (self->dpi_ != dpi) {
+        const RECT there = frameAt(self->dpi_);
+        SetWindowPos(hwnd, nullptr, there.left, there.top, there.right - there.left, there.bottom - there.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     self->form_->Form_Load();
     return self;
 }
@@ -109,6 +120,8 @@ LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU: onContextMenu(lParam); return 0;
     case WMAPP_NOTIFYCALLBACK: form_->TrayNotify(LOWORD(lParam)); return 0;
     case WM_ACTIVATE: onActivate(wParam); return 0;
+    case WM_DPICHANGED: onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<LRESULT>(systemColours(reinterpret_cast<HDC>(wParam)));
     case WM_CLOSE: form_->Form_QueryUnload(); return 0;
     case WM_DESTROY: form_->Form_Unload(); return 0;
     case WM_QUERYENDSESSION: return TRUE;
@@ -118,20 +131,10 @@ LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::onCreate() {
-    const int dpiX = screenDpiX();
-    const int dpiY = screenDpiY();
-    // Where the design font is replaced by a wider one (as under Wine), step
-    // down until the longest fixed caption fits its label again.
-    const int labelWidth = twipsToPixels(kControls[0].twips.width, dpiX);
-    for (int shrink = 0; shrink < 3; ++shrink) {
-        font_.reset(createDesignFont(dpiY, false, false, shrink));
-        if (textWidth(font_.get(), kControls[0].caption) <= labelWidth) break;
-    }
     for (const auto& c : kControls) {
-        createControl(hwnd_, instance_, c, font_.get(), dpiX, dpiY);
+        createControl(hwnd_, instance_, c);
     }
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    applyDpi(dpiOf(hwnd_));
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     showMessage_ = RegisterWindowMessageW(VARNOK_SHOW_MESSAGE_W);
     exitMessage_ = RegisterWindowMessageW(VARNOK_EXIT_MESSAGE_W);
@@ -154,10 +157,50 @@ void MainWindow::onCreate() {
                              s_.store});
 }
 
+// Controls, fonts and icons for a density; the frame is the caller's.
+void MainWindow::applyDpi(int dpi) {
+    dpi_ = dpi;
+    layOutControls(hwnd_, kControls, dpi, fonts_);
+    loadIcons(dpi);
+    s_.dialogs.setOwnerDpi(dpi);
+}
+
+// The sizes Windows asks for at this density; the old images go once
+// neither the window nor the tray shows them.
+void MainWindow::loadIcons(int dpi) {
+    platform::unique_hicon big(loadIcon(instance_, metricAt(SM_CXICON, dpi), metricAt(SM_CYICON, dpi)));
+    platform::unique_hicon small(loadIcon(instance_, metricAt(SM_CXSMICON, dpi), metricAt(SM_CYSMICON, dpi)));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    s_.notifyIcon.setIcon(small.get());
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
+}
+
+void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
+    applyDpi(dpi);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::onTaskbarCreated() {
+    // The shell also starts again when the display scale changes, and a
+    // hidden window may not have been told: catch up before the icon goes
+    // back, so that it goes back in the new size.
+    const int dpi = dpiOf(hwnd_);
+    if (dpi != dpi_) {
+        RECT r{};
+        GetWindowRect(hwnd_, &r);
+        const RECT frame = frameAt(dpi);
+        onDpiChanged(dpi, {r.left, r.top, r.left + frame.right - frame.left, r.top + frame.bottom - frame.top});
+    }
+    parts_->tray.taskbarCreated();
+}
+
 bool MainWindow::onRegisteredMessage(UINT msg) {
     if (!form_) return false;
     if (msg == taskbarCreated_) {
-        parts_->tray.taskbarCreated();
+        onTaskbarCreated();
     } else if (msg == showMessage_) {
         form_->TrayNotify(kTrayDoubleClick);
     } else if (msg == exitMessage_) {

@@ -64,6 +64,10 @@ private:
     void attach(HWND hwnd) { hwnd_ = hwnd; }
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void onCreate();
+    void applyDpi(int dpi);
+    void loadIcons(int dpi);
+    void onDpiChanged(int dpi, const RECT& suggested);
+    void onTaskbarCreated();
     bool onRegisteredMessage(UINT msg);
     void onCommand(UINT id);
     void onTimer(UINT_PTR id);
@@ -78,8 +82,10 @@ private:
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
     UINT taskbarCreated_ = 0, showMessage_ = 0, exitMessage_ = 0;
+    // The density the window is laid out for: its monitor's.
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
     platform::unique_hicon bigIcon_, smallIcon_;
-    platform::unique_hfont font_;
+    ui::ControlFonts fonts_;
     std::unique_ptr<Parts> parts_;
     std::optional<Form1> form_;
 };

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/NotifyIcon.h"
+#include "platform/win32/unique_handles.h"
 
 namespace platform {
 
@@ -13,8 +14,13 @@ public:
     // The window that receives the notifications, and the image shown.
     void attach(HWND owner, HICON icon) {
         owner_ = owner;
-        icon_ = icon;
+        setIcon(icon);
     }
+
+    // A new image (the display scale changed): shown at once if the icon is.
+    void setIcon(HICON icon);
+    // The image as handed over; the shell is shown a copy of it.
+    HICON icon() const { return icon_; }
 
     bool add(const std::wstring& tip) override;
     void remove() override;
@@ -26,6 +32,8 @@ private:
     UINT id_;
     UINT callback_;
     HICON icon_ = nullptr;
+    unique_hicon shown_;
+    bool added_ = false;
 };
 
 } // namespace platform

@@ -43,6 +43,8 @@ inline void deleteFont(HFONT f) { DeleteObject(f); }
 inline void destroyMenu(HMENU m) { DestroyMenu(m); }
 inline void closeHandle(HANDLE h) { CloseHandle(h); }
 inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+inline void deleteBitmap(HBITMAP b) { DeleteObject(b); }
+inline void deleteDc(HDC dc) { DeleteDC(dc); }
 
 using unique_hkey = unique_any<HKEY, closeKey>;
 using unique_hicon = unique_any<HICON, destroyIcon>;
@@ -50,5 +52,7 @@ using unique_hfont = unique_any<HFONT, deleteFont>;
 using unique_hmenu = unique_any<HMENU, destroyMenu>;
 using unique_handle = unique_any<HANDLE, closeHandle>;
 using unique_screen_dc = unique_any<HDC, releaseScreenDc>;
+using unique_hbitmap = unique_any<HBITMAP, deleteBitmap>;
+using unique_hdc = unique_any<HDC, deleteDc>;
 
 } // namespace platform

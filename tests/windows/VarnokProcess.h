@@ -3,6 +3,8 @@
 // from this separate process.
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <functional>
 
 #include "tests/windows/WinTestSupport.h"
@@ -10,12 +12,6 @@
 #include "varnok_contract.h"
 
 namespace wintest {
-
-inline std::wstring env(const wchar_t* name) {
-    wchar_t buf[4096]{};
-    const DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring{};
-}
 
 // Unix paths reach Wine programs through drive Z:.
 inline std::wstring fromUnix(const std::wstring& path) {
@@ -30,6 +26,34 @@ inline std::vector<HWND> trayIcons() {
         for (HWND c : children(tray, L"__winex11_tray_icon")) icons.push_back(c);
     }
     return icons;
+}
+
+// The name a screen reader hears for a control, read through MSAA from
+// this process, as a screen reader reads it.
+inline std::wstring accessibleName(HWND control) {
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* acc = nullptr;
+    BSTR name = nullptr;
+    VARIANT self{}; // CHILDID_SELF
+    self.vt = VT_I4;
+    if (SUCCEEDED(com) &&
+        SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&acc)))) {
+        acc->get_accName(self, &name);
+        acc->Release();
+    }
+    const std::wstring out = name ? name : L"<none>";
+    SysFreeString(name);
+    return out;
+}
+
+// Every control is named by its caption, the access key's '&' left out.
+inline void expectNamedAsShown(HWND window, size_t controls) {
+    EXPECT_EQ(children(window).size(), controls);
+    for (HWND c : children(window)) {
+        std::wstring shown = textOf(c);
+        if (const auto amp = shown.find(L'&'); amp != std::wstring::npos) shown.erase(amp, 1);
+        EXPECT_EQ(accessibleName(c), shown) << GetDlgCtrlID(c);
+    }
 }
 
 inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000) {

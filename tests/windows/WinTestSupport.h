@@ -31,6 +31,12 @@ inline std::string narrow(const std::wstring& w) {
     return s;
 }
 
+inline std::wstring env(const wchar_t* name) {
+    wchar_t buf[4096]{};
+    const DWORD n = GetEnvironmentVariableW(name, buf, 4096);
+    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring{};
+}
+
 inline std::wstring classOf(HWND w) {
     wchar_t name[256]{};
     GetClassNameW(w, name, 256);
@@ -112,10 +118,11 @@ inline std::wstring boxText(HWND box) {
     return {};
 }
 
-// Waits on another thread for a visible box with this title, reads it and
-// presses the button with this text.
+// Waits on another thread for a visible box with this title, reads it (and
+// hands it to `look`) and presses the button with this text.
 inline std::future<std::optional<BoxSeen>> answerBox(std::wstring title, std::wstring button,
-                                                     std::optional<DWORD> pid = std::nullopt, int timeoutMs = 10000) {
+                                                     std::optional<DWORD> pid = std::nullopt, int timeoutMs = 10000,
+                                                     std::function<void(HWND)> look = {}) {
     return std::async(std::launch::async, [=]() -> std::optional<BoxSeen> {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (std::chrono::steady_clock::now() < end) {
@@ -124,6 +131,7 @@ inline std::future<std::optional<BoxSeen>> answerBox(std::wstring title, std::ws
                 HWND b = childWithText(boxes[0], button);
                 if (b) {
                     BoxSeen seen{boxText(boxes[0]), static_cast<int>(boxes.size())};
+                    if (look) look(boxes[0]);
                     PostMessageW(b, BM_CLICK, 0, 0);
                     return seen;
                 }

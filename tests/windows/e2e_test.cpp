@@ -17,6 +17,7 @@ TEST_F(VarnokProcessTest, StartsHiddenAndTopmostWithTheReference) {
     EXPECT_EQ(textOf(control(IDC_LBLHOMEPAGE)), L"http://ref.example/");
     EXPECT_EQ(textOf(control(IDC_LBLSTATUS)), L"Scanning for changes...");
     EXPECT_EQ(textOf(control(IDC_CMDDISABLE)), L"Disable");
+    expectNamedAsShown(main, 8);
 }
 
 TEST_F(VarnokProcessTest, AForeignChangeIsAskedAboutAndEachAnswerHolds) {
@@ -67,6 +68,7 @@ TEST_F(VarnokProcessTest, TrayMenuOpensTheAboutWindowWhoseLinkStartsAMail) {
     }));
     EXPECT_EQ(textOf(about), L"About Varnok");
     EXPECT_EQ(textOf(control(IDC_CMDDISABLE)), L"Disable") << "the menu chose About, not Disable";
+    expectNamedAsShown(about, 3);
 
     PostMessageW(GetDlgItem(about, IDC_FORM2_LABEL3), BM_CLICK, 0, 0);
     // The stub may have made its file and not yet written it.

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <set>
+#include <span>
+
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Stacking.h"
 #include "tests/fakes/FakeUi.h"
@@ -12,10 +15,12 @@
 #include "about/win32/AboutWindow.h"
 #include "mainwindow/win32/MainWindow.h"
 #include "ui/Twips.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/ids.h"
 
 using namespace wintest;
+using ui::twipsToPixels;
 
 namespace {
 
@@ -40,6 +45,104 @@ RECT rectInParent(HWND control) {
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+// A control as designed; its caption, and the one it shows in turn, must be
+// drawn whole.
+struct Designed {
+    int id;
+    const wchar_t* cls;
+    const wchar_t* text;
+    ui::TwipsRect twips;
+    const wchar_t* alternate = nullptr;
+};
+
+const Designed kMainControls[] = {
+    {IDC_LABEL1, L"Static", L"Current Home Page:", {60, 90, 1485, 225}},
+    {IDC_LBLHOMEPAGE, L"Static", L"http://ref.example/", {1575, 90, 3795, 270}},
+    {IDC_CMDCHANGE, L"Button", L"Change", {3915, 375, 1455, 345}},
+    {IDC_LABEL2, L"Static", L"Status:", {75, 405, 555, 210}},
+    {IDC_LBLSTATUS, L"Static", L"Scanning for changes...", {765, 405, 3045, 225}, L"Disabled"},
+    {IDC_CMDDISABLE, L"Button", L"Disable", {3915, 780, 1440, 330}, L"Enable"},
+    {IDC_CMDHIDE, L"Button", L"Hide", {2490, 780, 1380, 330}},
+    {IDC_CMDEXIT, L"Button", L"E&xit", {1080, 780, 1335, 330}},
+};
+
+const Designed kAboutControls[] = {
+    {IDC_FORM2_LABEL1, L"Static", L"Varnok v1.0.0 ( July 8th 2002 )", {120, 120, 3135, 240}},
+    {IDC_FORM2_LABEL2, L"Static", L"By Corvane", {60, 375, 3255, 285}},
+    {IDC_FORM2_LABEL3, L"Button", L"varnok@example.org", {0, 795, 3405, 225}},
+};
+
+HFONT fontOf(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)); }
+
+LONG fontHeight(HWND control) {
+    LOGFONTW lf{};
+    GetObjectW(fontOf(control), sizeof lf, &lf);
+    return lf.lfHeight;
+}
+
+// The caption, set in the control's own font, fits on one line where the
+// control draws it: inside a push button's frame.
+void expectWhole(HWND control, const std::wstring& text) {
+    RECT room{}, r{};
+    GetClientRect(control, &room);
+    const bool pushButton =
+        classOf(control) == L"Button" && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) != BS_OWNERDRAW;
+    if (pushButton) InflateRect(&room, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
+    HDC dc = GetDC(control);
+    SelectObject(dc, fontOf(control));
+    DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | (pushButton ? 0 : DT_NOPREFIX));
+    ReleaseDC(control, dc);
+    EXPECT_TRUE(r.right <= room.right - room.left && r.bottom <= room.bottom - room.top)
+        << text << ": " << r.right << " x " << r.bottom << " px in " << room.right - room.left << " x "
+        << room.bottom - room.top << ", font height " << fontHeight(control);
+}
+
+// The window's place and client area (where given) and every control where
+// the twips put them at this density, and every caption whole.
+void expectLaidOut(HWND window, int dpi, ui::TwipsRect client, std::span<const Designed> controls) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    if (client.left) {
+        EXPECT_TRUE(r.left == twipsToPixels(client.left, dpi) && r.top == twipsToPixels(client.top, dpi))
+            << "at " << r.left << "," << r.top;
+    }
+    GetClientRect(window, &r);
+    if (client.width) {
+        EXPECT_TRUE(r.right == twipsToPixels(client.width, dpi) && r.bottom == twipsToPixels(client.height, dpi))
+            << "client " << r.right << " x " << r.bottom << " at " << dpi << " dpi";
+    }
+    for (const auto& c : controls) {
+        HWND w = GetDlgItem(window, c.id);
+        EXPECT_EQ(classOf(w), c.cls) << c.id;
+        EXPECT_EQ(textOf(w), c.text) << c.id;
+        r = rectInParent(w);
+        EXPECT_TRUE(r.left == twipsToPixels(c.twips.left, dpi) && r.top == twipsToPixels(c.twips.top, dpi) &&
+                    r.right - r.left == twipsToPixels(c.twips.width, dpi) &&
+                    r.bottom - r.top == twipsToPixels(c.twips.height, dpi))
+            << c.text << " at " << dpi << " dpi: " << r.left << "," << r.top << " " << r.right - r.left
+            << " x " << r.bottom - r.top;
+        expectWhole(w, c.text);
+        if (c.alternate) expectWhole(w, c.alternate);
+    }
+}
+
+int iconWidth(HICON icon) {
+    ICONINFO info{};
+    BITMAP bm{};
+    GetIconInfo(icon, &info);
+    GetObjectW(info.hbmMask, sizeof bm, &bm);
+    DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
+    return bm.bmWidth;
+}
+
+// The sizes Windows asks for: small 16 and big 32 px at 96 dpi; the tray
+// shows the small one.
+void expectIconsFor(int dpi, HWND window, HICON tray) {
+    EXPECT_EQ(iconWidth(tray), MulDiv(16, dpi, 96)) << "tray at " << dpi << " dpi";
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0)), tray);
+    EXPECT_EQ(iconWidth(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0))), MulDiv(32, dpi, 96));
 }
 
 } // namespace
@@ -73,6 +176,22 @@ protected:
         PostMessageW(hwnd(), WM_TIMER, IDT_TIMER1, 0);
         return pumpWhileWaiting(box);
     }
+    HWND openAbout() {
+        main->form().mAbout_Click();
+        const auto w = topLevelWindows(about::kAboutWindowClass, GetCurrentProcessId());
+        return w.size() == 1 ? w[0] : nullptr;
+    }
+    // Opens the input box with Change, hands it to `look` and checks its
+    // captions on another thread while this one runs it, then cancels it.
+    void lookAtInputBox(const std::function<void(HWND)>& look) {
+        main->form().mShow_Click();
+        auto box = answerBox(L"New HomePage", L"Cancel", GetCurrentProcessId(), 10000, [&](HWND b) {
+            look(b);
+            for (int id : {IDC_INPUT_PROMPT, IDOK, IDCANCEL}) expectWhole(GetDlgItem(b, id), textOf(GetDlgItem(b, id)));
+        });
+        click(IDC_CMDCHANGE);
+        EXPECT_TRUE(pumpWhileWaiting(box).has_value()) << "no input box";
+    }
 
     ScratchKey page{kStartPageKey};
     platform::Win32Registry registry;
@@ -88,7 +207,7 @@ protected:
     std::unique_ptr<mainwindow::MainWindow> main;
 };
 
-TEST_F(MainWindowTest, StartsHiddenTopmostWithTheDesignedLayout) {
+TEST_F(MainWindowTest, StartsHiddenTopmostAndEveryWindowHasTheDesignedLayout) {
     EXPECT_FALSE(IsWindowVisible(hwnd()));
     EXPECT_TRUE(GetWindowLongW(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(textOf(hwnd()), L"Varnok");
@@ -98,51 +217,70 @@ TEST_F(MainWindowTest, StartsHiddenTopmostWithTheDesignedLayout) {
     EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     EXPECT_EQ(GetMenu(hwnd()), nullptr);
 
-    const int dx = ui::screenDpiX(), dy = ui::screenDpiY();
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    EXPECT_EQ(client.right, ui::twipsToPixels(5400, dx));
-    EXPECT_EQ(client.bottom, ui::twipsToPixels(1170, dy));
-    RECT outer{};
-    GetWindowRect(hwnd(), &outer);
-    EXPECT_EQ(outer.left, ui::twipsToPixels(705, dx));
-    EXPECT_EQ(outer.top, ui::twipsToPixels(450, dy));
-    if (dx == 96) {
-        EXPECT_EQ(client.right, 360);
+    // The per-scale runs (at-dpi.sh) name the density they set.
+    const int dpi = ui::systemDpi();
+    if (const std::wstring set = env(L"VARNOK_TEST_DPI"); !set.empty()) {
+        ASSERT_EQ(dpi, std::stoi(set)) << "the prefix's LogPixels did not take";
     }
+    expectLaidOut(hwnd(), dpi, {705, 450, 5400, 1170}, kMainControls);
+    expectIconsFor(dpi, hwnd(), notifyIcon.icon());
+    EXPECT_TRUE(dpi != 96 || twipsToPixels(5400, dpi) == 360); // anchors the conversion the checks use
 
-    const struct {
-        int id;
-        const wchar_t* cls;
-        const wchar_t* text;
-        int l, t, w, h;
-    } controls[] = {
-        {IDC_LABEL1, L"Static", L"Current Home Page:", 60, 90, 1485, 225},
-        {IDC_LBLHOMEPAGE, L"Static", L"http://ref.example/", 1575, 90, 3795, 270},
-        {IDC_CMDCHANGE, L"Button", L"Change", 3915, 375, 1455, 345},
-        {IDC_LABEL2, L"Static", L"Status:", 75, 405, 555, 210},
-        {IDC_LBLSTATUS, L"Static", L"Scanning for changes...", 765, 405, 3045, 225},
-        {IDC_CMDDISABLE, L"Button", L"Disable", 3915, 780, 1440, 330},
-        {IDC_CMDHIDE, L"Button", L"Hide", 2490, 780, 1380, 330},
-        {IDC_CMDEXIT, L"Button", L"E&xit", 1080, 780, 1335, 330},
-    };
-    for (const auto& c : controls) {
-        HWND w = control(c.id);
-        ASSERT_NE(w, nullptr) << c.id;
-        EXPECT_EQ(classOf(w), c.cls) << c.id;
-        EXPECT_EQ(textOf(w), c.text) << c.id;
-        const RECT r = rectInParent(w);
-        EXPECT_EQ(r.left, ui::twipsToPixels(c.l, dx)) << c.id;
-        EXPECT_EQ(r.top, ui::twipsToPixels(c.t, dy)) << c.id;
-        EXPECT_EQ(r.right - r.left, ui::twipsToPixels(c.w, dx)) << c.id;
-        EXPECT_EQ(r.bottom - r.top, ui::twipsToPixels(c.h, dy)) << c.id;
+    // An image for each size asked for from 100 to 200 %, and the largest.
+    const auto* dir = static_cast<const BYTE*>(
+        LockResource(LoadResource(nullptr, FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_VARNOK), RT_GROUP_ICON))));
+    std::set<int> sizes;
+    for (int i = 0; dir && i < *reinterpret_cast<const WORD*>(dir + 4); ++i) {
+        const BYTE* entry = dir + 6 + 14 * i; // GRPICONDIRENTRY: width first, bits per pixel at 6
+        EXPECT_EQ(*reinterpret_cast<const WORD*>(entry + 6), 4) << "16 colours, entry " << i;
+        sizes.insert(entry[0] ? entry[0] : 256);
     }
+    EXPECT_EQ(sizes, (std::set<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+
     // Tab walks the buttons in design order and wraps.
     HWND at = control(IDC_CMDCHANGE);
     for (int id : {IDC_CMDDISABLE, IDC_CMDHIDE, IDC_CMDEXIT, IDC_CMDCHANGE}) {
         at = GetNextDlgTabItem(hwnd(), at, FALSE);
         EXPECT_EQ(at, control(id));
     }
+
+    HWND w = openAbout();
+    ASSERT_NE(w, nullptr);
+    expectLaidOut(w, dpi, {0, 0, 3390, 1155}, kAboutControls);
+    SendMessageW(w, WM_CLOSE, 0, 0);
+    lookAtInputBox([](HWND) {});
+}
+
+// Moved to a monitor of another scale, as Windows reports it.
+TEST_F(MainWindowTest, FollowsADpiChangeWithLayoutFontsIconsAndTheInputBox) {
+    const int system = ui::systemDpi();
+    HWND about = openAbout();
+    ASSERT_NE(about, nullptr);
+    for (int dpi : {192, 120}) {
+        for (HWND w : {hwnd(), about}) {
+            RECT r{};
+            GetWindowRect(w, &r);
+            const RECT suggested{r.left + 7, r.top + 5, r.left + 7 + MulDiv(r.right - r.left, dpi, system),
+                                 r.top + 5 + MulDiv(r.bottom - r.top, dpi, system)};
+            SendMessageW(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            GetWindowRect(w, &r);
+            EXPECT_TRUE(EqualRect(&r, &suggested)) << dpi << " dpi: " << r.left << "," << r.top << " " << r.right;
+            expectLaidOut(w, dpi, {}, w == about ? std::span<const Designed>(kAboutControls) : kMainControls);
+            // Where the caption fits, the design font made for the new density.
+            HWND keeps = GetDlgItem(w, w == about ? IDC_FORM2_LABEL2 : IDC_CMDCHANGE);
+            EXPECT_EQ(fontHeight(keeps), -MulDiv(825, dpi, 7200)) << dpi << " dpi";
+        }
+        expectIconsFor(dpi, hwnd(), notifyIcon.icon());
+    }
+    SendMessageW(about, WM_CLOSE, 0, 0);
+
+    lookAtInputBox([&](HWND box) {
+        RECT designed{0, 0, 262, 86}, client{};
+        MapDialogRect(box, &designed); // at the density the dialog manager used
+        GetClientRect(box, &client);
+        EXPECT_EQ(client.right, MulDiv(designed.right, 120, system)) << "scaled to the owner's density";
+        EXPECT_EQ(client.bottom, MulDiv(designed.bottom, 120, system));
+    });
 }
 
 TEST_F(MainWindowTest, DisabledWatchAsksNothingUntilEnabled) {
@@ -278,13 +416,6 @@ TEST_F(MainWindowTest, AboutOpensOnceWithItsLabelsAndLaunchesMail) {
     EXPECT_EQ(textOf(w), L"About Varnok");
     EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     EXPECT_FALSE(GetWindowLongW(w, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
-    RECT client{};
-    GetClientRect(w, &client);
-    EXPECT_EQ(client.right, ui::twipsToPixels(3390, ui::screenDpiX()));
-    EXPECT_EQ(client.bottom, ui::twipsToPixels(1155, ui::screenDpiY()));
-    EXPECT_EQ(textOf(GetDlgItem(w, IDC_FORM2_LABEL1)), L"Varnok v1.0.0 ( July 8th 2002 )");
-    EXPECT_EQ(textOf(GetDlgItem(w, IDC_FORM2_LABEL2)), L"By Corvane");
-    EXPECT_EQ(textOf(GetDlgItem(w, IDC_FORM2_LABEL3)), L"varnok@example.org");
     EXPECT_TRUE(main->form().watch().asking() == false);
 
     PostMessageW(GetDlgItem(w, IDC_FORM2_LABEL2), WM_LBUTTONDOWN, MK_LBUTTON, 0);

@@ -1,9 +1,64 @@
 #include "ui/win32/Win32Controls.h"
 
+#include <initializer_list>
+
 #include "platform/win32/unique_handles.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/ids.h"
 
 namespace ui {
+namespace {
+
+bool isPushButton(const ControlSpec& c) {
+    return lstrcmpiW(c.windowClass, L"BUTTON") == 0 && (c.style & BS_TYPEMASK) != BS_OWNERDRAW;
+}
+
+// Where the control draws its caption: inside its border, and on a push
+// button clear of its frame and focus rectangle.
+SIZE captionRoom(const ControlSpec& c, int dpi) {
+    SIZE room{twipsToPixels(c.twips.width, dpi), twipsToPixels(c.twips.height, dpi)};
+    if (c.style & WS_BORDER) {
+        room.cx -= 2 * metricAt(SM_CXBORDER, dpi);
+        room.cy -= 2 * metricAt(SM_CYBORDER, dpi);
+    }
+    if (isPushButton(c)) {
+        room.cx -= 4 * metricAt(SM_CXEDGE, dpi);
+        room.cy -= 4 * metricAt(SM_CYEDGE, dpi);
+    }
+    return room;
+}
+
+bool captionsFit(HDC dc, HFONT font, const ControlSpec& c, SIZE room) {
+    // Only push buttons show an access key; the rest draw '&' as it is.
+    const UINT format = DT_CALCRECT | DT_SINGLELINE | (isPushButton(c) ? 0 : DT_NOPREFIX);
+    const HGDIOBJ old = SelectObject(dc, font);
+    bool fit = true;
+    for (const wchar_t* text : {c.caption, c.alternate}) {
+        if (!text || !*text) continue;
+        RECT r{};
+        DrawTextW(dc, text, -1, &r, format);
+        fit = fit && r.right <= room.cx && r.bottom <= room.cy;
+    }
+    SelectObject(dc, old);
+    return fit;
+}
+
+// The design height where the captions fit, else the largest smaller one
+// that does, measured rather than guessed: how much wider a substitute is
+// differs with the font and the size. Below half the design height the box,
+// not the font, would be at fault, so the search stops there.
+int fittedHeight(HDC dc, const ControlSpec& c, int dpi) {
+    const SIZE room = captionRoom(c, dpi);
+    const int design = designFontHeight(dpi);
+    int height = design;
+    for (; height > design / 2; --height) {
+        const platform::unique_hfont font(createDesignFont(c.font, height));
+        if (captionsFit(dc, font.get(), c, room)) break;
+    }
+    return height;
+}
+
+} // namespace
 
 std::wstring windowText(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -11,13 +66,43 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
-HWND createControl(HWND parent, HINSTANCE instance, const ControlSpec& spec, HFONT font, int dpiX, int dpiY) {
-    HWND control = CreateWindowExW(0, spec.windowClass, spec.caption, spec.style, twipsToPixels(spec.twips.left, dpiX),
-                                   twipsToPixels(spec.twips.top, dpiY), twipsToPixels(spec.twips.width, dpiX),
-                                   twipsToPixels(spec.twips.height, dpiY), parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
+HWND createControl(HWND parent, HINSTANCE instance, const ControlSpec& spec) {
+    return CreateWindowExW(0, spec.windowClass, spec.caption, spec.style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+}
+
+HFONT ControlFonts::get(DesignFont cut, int height) {
+    for (const auto& e : fonts_) {
+        if (e.cut == cut && e.height == height) return e.font.get();
+    }
+    fonts_.push_back({cut, height, platform::unique_hfont(createDesignFont(cut, height))});
+    return fonts_.back().font.get();
+}
+
+void layOutControls(HWND parent, std::span<const ControlSpec> specs, int dpi, ControlFonts& fonts) {
+    ControlFonts made;
+    const platform::unique_screen_dc dc(GetDC(nullptr));
+    for (const auto& c : specs) {
+        HWND control = GetDlgItem(parent, c.id);
+        SetWindowPos(control, nullptr, twipsToPixels(c.twips.left, dpi), twipsToPixels(c.twips.top, dpi),
+                     twipsToPixels(c.twips.width, dpi), twipsToPixels(c.twips.height, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        const HFONT font = made.get(c.font, fittedHeight(dc.get(), c, dpi));
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    fonts = std::move(made);
+}
+
+HBRUSH systemColours(HDC dc) {
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+bool highContrast() {
+    HIGHCONTRASTW hc{};
+    hc.cbSize = sizeof hc;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
 
 WindowCaption::WindowCaption(HWND control) : control_(control), text_(windowText(control)) {}
@@ -72,36 +157,16 @@ void Win32Timer::requestTick() {
     if (enabled_ && window_) PostMessageW(window_, WMAPP_TICK, id_, 0);
 }
 
-int screenDpiX() {
-    platform::unique_screen_dc dc(GetDC(nullptr));
-    const int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
-    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
-}
+int designFontHeight(int dpi) { return MulDiv(825, dpi, 7200); }
 
-int screenDpiY() {
-    platform::unique_screen_dc dc(GetDC(nullptr));
-    const int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
-    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
-}
-
-HFONT createDesignFont(int dpi, bool bold, bool underline, int shrinkPixels) {
+HFONT createDesignFont(DesignFont cut, int height) {
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(825, dpi, 7200) + shrinkPixels;
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfUnderline = underline;
+    lf.lfHeight = -height;
+    lf.lfWeight = cut == DesignFont::Regular ? FW_NORMAL : FW_BOLD;
+    lf.lfUnderline = cut == DesignFont::BoldUnderlined;
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
     return CreateFontIndirectW(&lf);
-}
-
-int textWidth(HFONT font, const wchar_t* text) {
-    platform::unique_screen_dc dc(GetDC(nullptr));
-    if (!dc) return 0;
-    const HGDIOBJ old = SelectObject(dc.get(), font);
-    SIZE size{};
-    GetTextExtentPoint32W(dc.get(), text, lstrlenW(text), &size);
-    SelectObject(dc.get(), old);
-    return size.cx;
 }
 
 } // namespace ui

@@ -3,8 +3,11 @@
 // and menu entries, a timer, a window, the end of the program.
 #include <windows.h>
 
+#include <span>
 #include <string>
+#include <vector>
 
+#include "platform/win32/unique_handles.h"
 #include "ui/Caption.h"
 #include "ui/Timer.h"
 #include "ui/Twips.h"
@@ -15,6 +18,9 @@ namespace ui {
 // A window's whole text.
 std::wstring windowText(HWND window);
 
+// The windows' design font, "MS Sans Serif" 8.25 point, in its three cuts.
+enum class DesignFont { Regular, Bold, BoldUnderlined };
+
 // A child control, laid out in twips.
 struct ControlSpec {
     int id;
@@ -22,10 +28,38 @@ struct ControlSpec {
     const wchar_t* caption;
     TwipsRect twips;
     DWORD style;
+    DesignFont font = DesignFont::Regular;
+    // A second fixed caption the control shows in turn; both must fit.
+    const wchar_t* alternate = nullptr;
 };
 
-// Creates the control at the screen's density and gives it the font.
-HWND createControl(HWND parent, HINSTANCE instance, const ControlSpec& spec, HFONT font, int dpiX, int dpiY);
+// The fonts a window's controls use at one density, one per size and cut.
+class ControlFonts {
+public:
+    HFONT get(DesignFont cut, int height);
+
+private:
+    struct Entry {
+        DesignFont cut;
+        int height;
+        platform::unique_hfont font;
+    };
+    std::vector<Entry> fonts_;
+};
+
+// Creates the control; layOutControls gives it its place and font.
+HWND createControl(HWND parent, HINSTANCE instance, const ControlSpec& spec);
+
+// Places every control from its twips at this density and gives it the
+// design font, made smaller only where its fixed captions would not fit
+// otherwise (substituted fonts are wider than the design's). The fonts made
+// replace `fonts` once the controls have them.
+void layOutControls(HWND parent, std::span<const ControlSpec> specs, int dpi, ControlFonts& fonts);
+
+// Static text in the system's button colours: a pair that stays legible in
+// every theme, high contrast included.
+HBRUSH systemColours(HDC dc);
+bool highContrast();
 
 // The window text is the caption, so screen readers and tests see the state;
 // a copy is kept so reading costs nothing and an unchanged text is not redrawn.
@@ -76,14 +110,9 @@ public:
     std::wstring directory() const override;
 };
 
-// Screen density, in dots per inch, for the twips conversions.
-int screenDpiX();
-int screenDpiY();
-
-// The windows' design font, "MS Sans Serif" 8.25 point, owned by the caller.
-HFONT createDesignFont(int dpi, bool bold = false, bool underline = false, int shrinkPixels = 0);
-
-// Width of a text in pixels, set in the given font.
-int textWidth(HFONT font, const wchar_t* text);
+// The design font's height in pixels at this density.
+int designFontHeight(int dpi);
+// The design font at a height in pixels, owned by the caller.
+HFONT createDesignFont(DesignFont cut, int height);
 
 } // namespace ui

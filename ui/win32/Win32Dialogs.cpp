@@ -1,5 +1,7 @@
 #include "ui/win32/Win32Dialogs.h"
 
+#include "platform/win32/unique_handles.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/ids.h"
 
@@ -10,12 +12,48 @@ struct InputBoxState {
     const std::wstring& prompt;
     const std::wstring& title;
     const std::wstring& initial;
+    int ownerDpi;
+    platform::unique_hfont font; // when the box is scaled to its owner
     std::wstring typed;
     bool finished = false;
     bool ok = false;
 };
 
+// The dialog manager made the box for the density of where it opened (the
+// system's, where Windows has no density per window); its owner may be on a
+// monitor of another scale. Scale font, controls and frame to the owner's,
+// and centre the box on the owner's monitor again, as DS_CENTER did.
+void scaleToOwner(HWND dialog, int from, int to, platform::unique_hfont& font) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    lf.lfHeight = MulDiv(lf.lfHeight, to, from);
+    font.reset(CreateFontIndirectW(&lf));
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(c, nullptr, MulDiv(r.left, to, from), MulDiv(r.top, to, from), MulDiv(r.right - r.left, to, from),
+                     MulDiv(r.bottom - r.top, to, from), SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    // Its frame stays that of its own monitor: only the inside follows the owner.
+    RECT client{};
+    GetClientRect(dialog, &client);
+    const SIZE size = frameAround({MulDiv(client.right, to, from), MulDiv(client.bottom, to, from)},
+                                  static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)),
+                                  static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)), from);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    GetMonitorInfoW(MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTONEAREST), &mi);
+    const RECT& work = mi.rcWork;
+    SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - size.cx) / 2,
+                 work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR onInitInputBox(HWND dialog, InputBoxState& state) {
+    const int dpi = dpiOf(dialog);
+    if (state.ownerDpi && state.ownerDpi != dpi) scaleToOwner(dialog, dpi, state.ownerDpi, state.font);
     SetWindowTextW(dialog, state.title.c_str());
     SetDlgItemTextW(dialog, IDC_INPUT_PROMPT, state.prompt.c_str());
     HWND edit = GetDlgItem(dialog, IDC_INPUT_EDIT);
@@ -70,7 +108,7 @@ void Win32Dialogs::inform(const std::wstring& text, const std::wstring& title) {
 std::wstring Win32Dialogs::inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) {
     // Modal through the program's own loop, so the watch goes on meanwhile
     // with its change notifications.
-    InputBoxState state{prompt, title, initial, {}};
+    InputBoxState state{prompt, title, initial, ownerDpi_, {}, {}};
     HWND dialog = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_INPUTBOX), owner_, inputBoxProc,
                                      reinterpret_cast<LPARAM>(&state));
     if (!dialog) return {};

@@ -12,6 +12,8 @@ class Win32Dialogs final : public Dialogs {
 public:
     Win32Dialogs(HINSTANCE instance, EventLoop& loop) : instance_(instance), loop_(loop) {}
     void setOwner(HWND owner) { owner_ = owner; }
+    // The density the owner is laid out for; the input box follows it.
+    void setOwnerDpi(int dpi) { ownerDpi_ = dpi; }
 
     Answer askYesNo(const std::wstring& text, const std::wstring& title) override;
     void inform(const std::wstring& text, const std::wstring& title) override;
@@ -20,6 +22,7 @@ public:
 private:
     HINSTANCE instance_;
     HWND owner_ = nullptr;
+    int ownerDpi_ = 0;
     EventLoop& loop_;
 };
 

@@ -1,0 +1,49 @@
+#include "ui/win32/Dpi.h"
+
+#include "platform/win32/unique_handles.h"
+
+namespace ui {
+namespace {
+
+template <typename F>
+F user32Function(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+
+} // namespace
+
+int systemDpi() {
+    platform::unique_screen_dc dc(GetDC(nullptr));
+    const int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+int dpiOf(HWND window) {
+    static const auto getDpiForWindow = user32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    const int dpi = getDpiForWindow && window ? static_cast<int>(getDpiForWindow(window)) : 0;
+    return dpi > 0 ? dpi : systemDpi();
+}
+
+int metricAt(int index, int dpi) {
+    static const auto getSystemMetricsForDpi = user32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    if (getSystemMetricsForDpi) return getSystemMetricsForDpi(index, static_cast<UINT>(dpi));
+    // Without it the measures are the system density's: scale them.
+    return MulDiv(GetSystemMetrics(index), dpi, systemDpi());
+}
+
+SIZE frameAround(SIZE client, DWORD style, DWORD exStyle, int dpi) {
+    static const auto adjustForDpi = user32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    RECT r{0, 0, client.cx, client.cy};
+    if (adjustForDpi) {
+        adjustForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi));
+    } else {
+        AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    }
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+} // namespace ui
