@@ -139,7 +139,7 @@ echo
 echo "machine: $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(nproc) CPUs, $(wine --version 2>/dev/null), load average $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "idle CPU: program + its wineserver over $idle_s s, % of one core (1 clock tick = $(awk -v hz="$hz" -v s="$idle_s" 'BEGIN { printf "%.3f", 100 / hz / s }') %)"
 echo "wake-ups: context switches of the program's threads over the same $idle_s s, per second"
-echo "latency: write of a new value to the question being visible, 20 changes answered No (one poll of the windows: ${poll_ms:-?} ms)"
+echo "latency: write of a new value to the question being visible, $rounds changes answered No (one poll of the windows: ${poll_ms:-?} ms)"
 echo "peak RSS: VmHWM of the program's process; start-up: launch to idle with its hidden main window, median of 5"
 echo
 printf '%-20s %10s %9s %10s %10s %10s %9s %9s %11s\n' program "idle CPU %" "wake-ups" "median ms" "p95 ms" "max ms" detected "RSS MiB" "start-up ms"
