@@ -1,5 +1,5 @@
 // Drives one watcher from outside, as another program and the user would:
-//   startup <exe> <class> <reference>   sets the reference, times five starts to idle, leaves the last running
+//   start <exe> <class> <reference>     sets the reference, times a start to idle, leaves the program running
 //   latency <class> <reference> [n]     changes the value n times, times each question, answers No
 //   stop <class>                        ends the program
 // Results go to stdout as "key value" lines for bench/run.sh.
@@ -103,20 +103,13 @@ double launch(const wchar_t* exe, const wchar_t* cls, bool keep) {
     return idle == 0 && main ? t1 - t0 : -1;
 }
 
-int startup(const wchar_t* exe, const wchar_t* cls, const wchar_t* reference) {
+int start(const wchar_t* exe, const wchar_t* cls, const wchar_t* reference) {
     bench::writeStartPage(reference);
     // Brings up Wine's desktop process now, so that its start is not charged to the program.
     GetDesktopWindow();
-    // One launch is at the mercy of whatever else the machine does; the last one stays.
-    constexpr int kLaunches = 5;
-    std::vector<double> times;
-    for (int i = 0; i < kLaunches; ++i) {
-        const double ms = launch(exe, cls, i == kLaunches - 1);
-        if (ms < 0) return 1;
-        times.push_back(ms);
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("startup_ms %.1f\n", times[kLaunches / 2]);
+    const double ms = launch(exe, cls, true);
+    if (ms < 0) return 1;
+    std::printf("startup_ms %.1f\n", ms);
     return 0;
 }
 
@@ -184,7 +177,9 @@ int latency(const wchar_t* cls, const std::wstring& reference, int rounds) {
         }
         Sleep(300);
     }
-    std::printf("detected %zu\nrounds %d\npoll_ms %.3f\n", seen.size(), rounds, polls ? pollMs / polls : 0.0);
+    std::printf("detected %zu\nrounds %d\npoll_ms %.3f\nsamples_ms", seen.size(), rounds, polls ? pollMs / polls : 0.0);
+    for (double ms : seen) std::printf(" %.2f", ms);
+    std::printf("\n");
     if (!seen.empty()) {
         std::printf("median_ms %.1f\np95_ms %.1f\nmax_ms %.1f\n", median(seen), p95(seen),
                     *std::max_element(seen.begin(), seen.end()));
@@ -207,9 +202,9 @@ int stop(const wchar_t* cls) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring what = argc > 1 ? argv[1] : L"";
-    if (what == L"startup" && argc == 5) return startup(argv[2], argv[3], argv[4]);
+    if (what == L"start" && argc == 5) return start(argv[2], argv[3], argv[4]);
     if (what == L"latency" && (argc == 4 || argc == 5)) return latency(argv[2], argv[3], argc == 5 ? _wtoi(argv[4]) : 20);
     if (what == L"stop" && argc == 3) return stop(argv[2]);
-    std::fprintf(stderr, "usage: bench_driver startup <exe> <class> <reference> | latency <class> <reference> [n] | stop <class>\n");
+    std::fprintf(stderr, "usage: bench_driver start <exe> <class> <reference> | latency <class> <reference> [n] | stop <class>\n");
     return 2;
 }

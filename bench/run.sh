@@ -91,16 +91,15 @@ switches() { cat "/proc/$1"/task/*/status 2>/dev/null | awk '/_ctxt_switches:/ {
 field() { tr -d '\r' <"$2" | awk -v k="$1" '$1 == k { print $2 }'; }
 
 declare -A r_cpu r_wake r_med r_p95 r_max r_det r_rss r_start
-idle_s=20 rounds=${BENCH_ROUNDS:-30}
+idle_s=20 rounds=${BENCH_ROUNDS:-60}
 
 measure() {
     local row=$1 path=${exe[$1]} cls=${class[$1]} spid a b ta tb wa wb
     echo "$(date +%T) measuring ${title[$row]}" >&2
-    if ! wine "$driver" startup "$(winpath "$path")" "$cls" "$reference" >"$work/startup" 2>&1; then
-        tr -d '\r' <"$work/startup" >&2
+    if ! wine "$driver" start "$(winpath "$path")" "$cls" "$reference" >"$work/start" 2>&1; then
+        tr -d '\r' <"$work/start" >&2
         return 1
     fi
-    r_start[$row]=$(field startup_ms "$work/startup")
     upid=$(unix_pid "$(basename "$path")") || { echo "no Unix process for $path" >&2; return 1; }
     spid=$(server_pid) || { echo "no wineserver for $WINEPREFIX" >&2; return 1; }
 
@@ -112,35 +111,72 @@ measure() {
     r_cpu[$row]=$(awk -v d=$((b - a)) -v hz="$hz" -v s="$ta" -v e="$tb" 'BEGIN { printf "%.2f", 100 * d / hz / (e - s) }')
     r_wake[$row]=$(awk -v d=$((wb - wa)) -v s="$ta" -v e="$tb" 'BEGIN { printf "%.1f", d / (e - s) }')
 
-    # (b) watches nothing: 20 rounds of waiting 3 s in vain would prove only that.
-    if [ "$row" != idle ]; then
-        echo "  $(date +%T) latency" >&2
-        wine "$driver" latency "$cls" "$reference" "$rounds" >"$work/latency" 2>"$work/latency.err" || true
-        tr -d '\r' <"$work/latency.err" | sed "s/^/  ${title[$row]}: /" >&2
-        r_det[$row]="$(field detected "$work/latency")/$(field rounds "$work/latency")"
-        r_med[$row]=$(field median_ms "$work/latency")
-        r_p95[$row]=$(field p95_ms "$work/latency")
-        r_max[$row]=$(field max_ms "$work/latency")
-        poll_ms=$(field poll_ms "$work/latency")
-    fi
-
-    r_rss[$row]=$(awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$upid/status")
-
-    wine "$driver" stop "$cls" >/dev/null 2>&1 || kill -9 "$upid" 2>/dev/null || true
-    upid=""
+    r_rss[$row]=$(rss "$upid")
+    stop_program "$row"
     echo "  $(date +%T) settling" >&2
     timeout 60 wineserver -w
 }
 
+rss() { awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
+
+stop_program() {
+    wine "$driver" stop "${class[$1]}" >/dev/null 2>&1 || kill -9 "$upid" 2>/dev/null || true
+    upid=""
+}
+
+# Start-up and latency in blocks that take turns between the programs, so
+# that whatever else the machine does falls on each alike: a difference of a
+# millisecond from the floor (c) shows through. Start-up is the median of one
+# launch a block; peak RSS is taken after the questions.
+latency_blocks() {
+    local blocks=${BENCH_BLOCKS:-6} row blk per
+    per=$(((rounds + blocks - 1) / blocks))
+    for ((blk = 1; blk <= blocks; blk++)); do
+        for row in "$@"; do
+            echo "$(date +%T) ${title[$row]}, block $blk of $blocks" >&2
+            if ! wine "$driver" start "$(winpath "${exe[$row]}")" "${class[$row]}" "$reference" >"$work/start" 2>&1; then
+                tr -d '\r' <"$work/start" >&2
+                continue
+            fi
+            field startup_ms "$work/start" >>"$work/starts.$row"
+            upid=$(unix_pid "$(basename "${exe[$row]}")") || { echo "no Unix process for ${exe[$row]}" >&2; continue; }
+            # (b) watches nothing: rounds of waiting 3 s in vain would prove only that.
+            if [ "$row" = idle ]; then
+                stop_program "$row"
+                continue
+            fi
+            wine "$driver" latency "${class[$row]}" "$reference" "$per" >"$work/latency" 2>"$work/latency.err" || true
+            tr -d '\r' <"$work/latency.err" | sed "s/^/  ${title[$row]}: /" >&2
+            tr -d '\r' <"$work/latency" | awk '$1 == "samples_ms" { for (i = 2; i <= NF; i++) print $i }' >>"$work/samples.$row"
+            n_rounds[$row]=$((${n_rounds[$row]:-0} + $(field rounds "$work/latency")))
+            poll_ms=$(field poll_ms "$work/latency")
+            r_rss[$row]=$(printf '%s\n%s\n' "${r_rss[$row]:-0}" "$(rss "$upid")" | sort -g | tail -n1)
+            stop_program "$row"
+        done
+    done
+    for row in "$@"; do
+        [ -s "$work/starts.$row" ] && r_start[$row]=$(sort -g "$work/starts.$row" | awk '{ v[NR] = $1 } END { printf "%.1f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+        [ -s "$work/samples.$row" ] || continue
+        r_det[$row]="$(wc -l <"$work/samples.$row")/${n_rounds[$row]}"
+        # Median; p95 by nearest rank; max.
+        read -r r_med[$row] r_p95[$row] r_max[$row] < <(sort -g "$work/samples.$row" | awk '{ v[NR] = $1 } END {
+            m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+            r = int((95 * NR + 99) / 100); if (r < 1) r = 1
+            printf "%.1f %.1f %.1f\n", m, v[r], v[NR] }')
+    done
+}
+
+declare -A n_rounds
 for row in "$@"; do measure "$row"; done
+latency_blocks "$@"
 
 show() { [ -n "$1" ] && echo "$1" || echo "-"; }
 echo
 echo "machine: $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(nproc) CPUs, $(wine --version 2>/dev/null), load average $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "idle CPU: program + its wineserver over $idle_s s, % of one core (1 clock tick = $(awk -v hz="$hz" -v s="$idle_s" 'BEGIN { printf "%.3f", 100 / hz / s }') %)"
 echo "wake-ups: context switches of the program's threads over the same $idle_s s, per second"
-echo "latency: write of a new value to the question being visible, $rounds changes answered No (one poll of the windows: ${poll_ms:-?} ms)"
-echo "peak RSS: VmHWM of the program's process; start-up: launch to idle with its hidden main window, median of 5"
+echo "latency: write of a new value to the question being visible, $rounds changes answered No, in blocks taking turns with the other watchers (one poll of the windows: ${poll_ms:-?} ms)"
+echo "peak RSS: VmHWM of the program's process, after its questions; start-up: launch to idle with its hidden main window, median of one launch a block"
 echo
 printf '%-20s %10s %9s %10s %10s %10s %9s %9s %11s\n' program "idle CPU %" "wake-ups" "median ms" "p95 ms" "max ms" detected "RSS MiB" "start-up ms"
 for row in "$@"; do
