@@ -57,23 +57,38 @@ DWORD handlesFromSystemList(DWORD pid) {
     return mine;
 }
 
-// Windows are USER objects that Wine does let us count: each described by
-// class, title, owner and visibility, so a count that grows says which. One
-// snapshot of the top-level windows, so none is counted twice or missed
-// while others move in the z-order.
-std::vector<std::string> windowsOf(DWORD pid) {
-    std::vector<std::string> out;
-    const auto describe = [](HWND w, const char* indent) {
+// Windows are USER objects that Wine does let us count. Those counted are the
+// program's own: its two windows, its boxes and menus, and their children.
+// Windows and Wine also make helper windows for a thread the first time it
+// needs them (the IME's; COM's apartment window, once the IME activates an
+// input context for a box that takes the focus): they come once and do not
+// grow, so they are listed but not counted. Each window is described by
+// class, title, owner and visibility, so a count that grows says which; and
+// all come from one snapshot, so none is counted twice or missed while
+// others move in the z-order.
+struct Windows {
+    DWORD counted = 0;
+    std::vector<std::string> list;
+};
+
+Windows windowsOf(DWORD pid) {
+    Windows out;
+    const auto describe = [](HWND w, const char* indent, bool counted) {
         const std::wstring cls = classOf(w), title = textOf(w).substr(0, 40);
         HWND owner = GetWindow(w, GW_OWNER);
         char line[256];
-        std::snprintf(line, sizeof line, "%s%ls \"%ls\"%s%s%ls", indent, cls.c_str(), title.c_str(),
-                      IsWindowVisible(w) ? " visible" : "", owner ? " owned by " : "", owner ? classOf(owner).c_str() : L"");
+        std::snprintf(line, sizeof line, "%s%ls \"%ls\"%s%s%ls%s", indent, cls.c_str(), title.c_str(),
+                      IsWindowVisible(w) ? " visible" : "", owner ? " owned by " : "", owner ? classOf(owner).c_str() : L"",
+                      counted ? "" : " (helper, not counted)");
         return std::string(line);
     };
     for (HWND top : topLevelWindows(L"", pid)) {
-        out.push_back(describe(top, ""));
-        for (HWND c : children(top)) out.push_back(describe(c, "  "));
+        const std::wstring cls = classOf(top);
+        const bool own = cls == L"VarnokForm1" || cls == L"VarnokForm2" || cls == L"#32770" || cls == L"#32768";
+        const auto kids = children(top);
+        out.list.push_back(describe(top, "", own));
+        for (HWND c : kids) out.list.push_back(describe(c, "  ", own));
+        if (own) out.counted += 1 + static_cast<DWORD>(kids.size());
     }
     return out;
 }
@@ -82,8 +97,9 @@ Counts countsOf(HANDLE process) {
     Counts c;
     GetProcessHandleCount(process, &c.handles);
     if (c.handles == 0) c.handles = handlesFromSystemList(GetProcessId(process));
-    c.windowList = windowsOf(GetProcessId(process));
-    c.windows = static_cast<DWORD>(c.windowList.size());
+    const Windows w = windowsOf(GetProcessId(process));
+    c.windowList = w.list;
+    c.windows = w.counted;
     c.gdi = GetGuiResources(process, GR_GDIOBJECTS);
     c.user = GetGuiResources(process, GR_USEROBJECTS);
     PROCESS_MEMORY_COUNTERS pmc{};
@@ -105,7 +121,7 @@ void print(const char* when, const Counts& c) {
 // failure lists it.
 Counts countsAtRest(const PROCESS_INFORMATION& pi, const Counts& before) {
     waitFor([&] { return topLevelWindows(L"#32770", pi.dwProcessId).empty(); }, 10000);
-    waitFor([&] { return windowsOf(pi.dwProcessId).size() <= before.windows; }, 5000);
+    waitFor([&] { return windowsOf(pi.dwProcessId).counted <= before.windows; }, 5000);
     return countsOf(pi.hProcess);
 }
 
