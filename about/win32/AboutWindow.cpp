@@ -76,11 +76,7 @@ bool AboutWindow::create() {
     }
     // Opened on a monitor of another scale than the system's: the frame
     // follows the controls, which already follow that monitor.
-    if (dpi_ != dpi) {
-        const RECT there = frameAt(dpi_);
-        SetWindowPos(hwnd_, nullptr, there.left, there.top, there.right - there.left, there.bottom - there.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    if (dpi_ != dpi) placeWindow(hwnd_, frameAt(dpi_));
     return true;
 }
 
@@ -117,8 +113,7 @@ void AboutWindow::onCreate() {
 void AboutWindow::onDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     layOutControls(hwnd_, kLabels, dpi, fonts_);
-    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    placeWindow(hwnd_, suggested);
 }
 
 // High contrast on or off: the link's colour follows at once.

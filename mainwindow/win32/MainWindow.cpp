@@ -1,9 +1,5 @@
 #include "mainwindow/win32/MainWindow.h"
 
-#include <windowsx.h>
-
-#include <iterator>
-
 #include "ui/Twips.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/Win32PopupMenu.h"
@@ -99,11 +95,7 @@ std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, const MainWin
     if (!hwnd) return nullptr;
     // Its place is on a monitor of another scale than the system's: the
     // controls already follow that monitor, now the frame does.
-    if (self->dpi_ != dpi) {
-        const RECT there = frameAt(self->dpi_);
-        SetWindowPos(hwnd, nullptr, there.left, there.top, there.right - there.left, there.bottom - there.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    if (self->dpi_ != dpi) placeWindow(hwnd, frameAt(self->dpi_));
     self->form_->Form_Load();
     return self;
 }
@@ -179,8 +171,7 @@ void MainWindow::loadIcons(int dpi) {
 
 void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
     applyDpi(dpi);
-    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    placeWindow(hwnd_, suggested);
 }
 
 void MainWindow::onTaskbarCreated() {

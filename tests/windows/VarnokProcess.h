@@ -20,14 +20,6 @@ inline std::wstring fromUnix(const std::wstring& path) {
     return p;
 }
 
-inline std::vector<HWND> trayIcons() {
-    std::vector<HWND> icons;
-    for (HWND tray : topLevelWindows(L"__winex11_standalone_tray")) {
-        for (HWND c : children(tray, L"__winex11_tray_icon")) icons.push_back(c);
-    }
-    return icons;
-}
-
 // The name a screen reader hears for a control, read through MSAA from
 // this process, as a screen reader reads it.
 inline std::wstring accessibleName(HWND control) {

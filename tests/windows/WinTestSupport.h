@@ -96,6 +96,16 @@ inline HWND childWithText(HWND parent, const std::wstring& text) {
     return nullptr;
 }
 
+// The icons in Wine's own tray window, which stands in for the taskbar's
+// notification area on a display without one.
+inline std::vector<HWND> trayIcons() {
+    std::vector<HWND> icons;
+    for (HWND tray : topLevelWindows(L"__winex11_standalone_tray")) {
+        for (HWND c : children(tray, L"__winex11_tray_icon")) icons.push_back(c);
+    }
+    return icons;
+}
+
 inline std::vector<HWND> visibleBoxes(const std::wstring& title, std::optional<DWORD> pid = std::nullopt) {
     std::vector<HWND> out;
     for (HWND w : topLevelWindows(L"#32770", pid)) {

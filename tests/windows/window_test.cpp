@@ -24,14 +24,6 @@ using ui::twipsToPixels;
 
 namespace {
 
-std::vector<HWND> trayIcons() {
-    std::vector<HWND> icons;
-    for (HWND tray : topLevelWindows(L"__winex11_standalone_tray")) {
-        for (HWND c : children(tray, L"__winex11_tray_icon")) icons.push_back(c);
-    }
-    return icons;
-}
-
 std::vector<HWND> openMenus() {
     std::vector<HWND> out;
     for (HWND m : topLevelWindows(L"#32768", GetCurrentProcessId())) {

@@ -46,4 +46,9 @@ SIZE frameAround(SIZE client, DWORD style, DWORD exStyle, int dpi) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
+void placeWindow(HWND window, const RECT& frame) {
+    SetWindowPos(window, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace ui

@@ -15,5 +15,8 @@ int dpiOf(HWND window);
 int metricAt(int index, int dpi);
 // The size of a window whose client area has this size at this density.
 SIZE frameAround(SIZE client, DWORD style, DWORD exStyle, int dpi);
+// Moves and sizes a window to this rectangle, leaving its stacking and the
+// activation alone: how a window takes a frame made for a new density.
+void placeWindow(HWND window, const RECT& frame);
 
 } // namespace ui
