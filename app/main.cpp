@@ -71,7 +71,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     loop.addPreTranslate([&](MSG& m) { return main->preTranslateMessage(m); });
     loop.watch({[&] { return registryWatch.waitables(); },
                 [&](size_t which) {
-                    registryWatch.signalled(which);
+                    // A key on the path renamed, deleted or made anew: the
+                    // store's kept handle may hold another key than the path's.
+                    if (registryWatch.signalled(which)) registry.forgetOpenKeys();
                     main->onRegistrySignal();
                 },
                 [&] { registryWatch.reset(); }});

@@ -215,7 +215,13 @@ void MainWindow::onCommand(UINT id) {
 }
 
 void MainWindow::onTimer(UINT_PTR id) {
-    if (id == IDT_TIMER1) tickIfWatching();
+    if (id == IDT_TIMER1) {
+        // The safety tick reads through the path: whatever a kept handle
+        // cannot see (a key renamed away by a means that notified nobody)
+        // is found within a second.
+        s_.store.ForgetOpenKeys();
+        tickIfWatching();
+    }
     if (id == IDT_TRAY_RETRY) parts_->tray.retryTimer_Timer();
 }
 
