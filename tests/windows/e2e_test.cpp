@@ -10,6 +10,8 @@
 
 #include "tests/windows/VarnokProcess.h"
 
+#include <sddl.h>
+
 using namespace wintest;
 
 TEST_F(VarnokProcessTest, StartsHiddenAndTopmostWithTheReference) {
@@ -277,4 +279,67 @@ TEST_F(VarnokProcessTest, ANameTakenByAnotherObjectDoesNotStopVarnok) {
     ASSERT_NE(squatter, nullptr);
     start();
     CloseHandle(squatter);
+}
+
+namespace {
+
+// The watched key as a registry link to another key: a program can point the
+// link elsewhere, which changes no name and no value that a notification
+// reports. Removed with the link itself, not its target.
+class LinkedKey {
+public:
+    LinkedKey(const std::wstring& path, const std::wstring& target) : path_(path) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS, nullptr, &link_, nullptr);
+        pointAt(target);
+    }
+    ~LinkedKey() {
+        using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+        const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+        if (link_ && ntDeleteKey) ntDeleteKey(link_);
+        if (link_) RegCloseKey(link_);
+    }
+    bool made() const { return link_ != nullptr; }
+    // The target as the kernel names it: \REGISTRY\USER\<sid>\<path in HKCU>.
+    void pointAt(const std::wstring& target) const {
+        HANDLE token = nullptr;
+        BYTE user[256]{};
+        DWORD size = 0;
+        LPWSTR sid = nullptr;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+        GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+        const std::wstring name = L"\\REGISTRY\\USER\\" + std::wstring(sid) + L"\\" + target;
+        RegSetValueExW(link_, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(name.c_str()),
+                       static_cast<DWORD>(name.size() * sizeof(wchar_t)));
+        LocalFree(sid);
+        CloseHandle(token);
+    }
+
+private:
+    std::wstring path_;
+    HKEY link_ = nullptr;
+};
+
+} // namespace
+
+// A change no notification reports is still found by the read through the
+// path, about once a second.
+TEST_F(VarnokProcessTest, ALinkPointedElsewhereIsFoundByTheReadThroughThePath) {
+    stop();
+    const ScratchKey a{L"Software\\VarnokTests\\LinkA"}, b{L"Software\\VarnokTests\\LinkB"};
+    a.setString(L"Start Page", L"http://ref.example/");
+    b.setString(L"Start Page", L"http://evil.example/");
+    page.eraseKey();
+    const LinkedKey link{page.path(), a.path()};
+    ASSERT_TRUE(link.made());
+    start();
+    auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
+    link.pointAt(b.path());
+    const auto seen = no.get();
+    ASSERT_TRUE(seen.has_value()) << "no question within 5 s of the link pointed elsewhere";
+    EXPECT_NE(seen->text.find(L"'http://evil.example/'"), std::wstring::npos);
+    EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; })) << "No writes through the link";
+    stop();
 }
