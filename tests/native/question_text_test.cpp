@@ -106,8 +106,10 @@ TEST(QuestionTextTest, OnlyTheDisplayChangesNotWhatIsComparedOrWritten) {
 
     // A screen too small for the full display gets a shorter one, and one
     // on which nothing fits the shortest.
-    for (const auto& [fits, display] : {std::pair{300, 1}, {0, 2}}) {
-        dialogs.fits = [fits](const std::wstring& t) { return t.size() < static_cast<size_t>(fits); };
+    for (const auto& screen : {std::pair<size_t, int>{300, 1}, {0, 2}}) {
+        const size_t room = screen.first;
+        const int display = screen.second;
+        dialogs.fits = [room](const std::wstring& t) { return t.size() < room; };
         const std::wstring wide = L"http://\u00e9.example/" + std::wstring(1000, L'x');
         page.set(wide);
         w.Timer1_Timer();
