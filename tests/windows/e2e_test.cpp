@@ -281,48 +281,20 @@ TEST_F(VarnokProcessTest, ANameTakenByAnotherObjectDoesNotStopVarnok) {
     CloseHandle(squatter);
 }
 
-namespace {
-
-// The watched key as a registry link to another key: a program can point the
-// link elsewhere, which changes no name and no value that a notification
-// reports. Removed with the link itself, not its target.
-class LinkedKey {
-public:
-    LinkedKey(const std::wstring& path, const std::wstring& target) : path_(path) {
-        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
-                        KEY_ALL_ACCESS, nullptr, &link_, nullptr);
-        pointAt(target);
-    }
-    ~LinkedKey() {
-        using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
-        const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
-        if (link_ && ntDeleteKey) ntDeleteKey(link_);
-        if (link_) RegCloseKey(link_);
-    }
-    bool made() const { return link_ != nullptr; }
-    // The target as the kernel names it: \REGISTRY\USER\<sid>\<path in HKCU>.
-    void pointAt(const std::wstring& target) const {
-        HANDLE token = nullptr;
-        BYTE user[256]{};
-        DWORD size = 0;
-        LPWSTR sid = nullptr;
-        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-        GetTokenInformation(token, TokenUser, user, sizeof user, &size);
-        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
-        const std::wstring name = L"\\REGISTRY\\USER\\" + std::wstring(sid) + L"\\" + target;
-        RegSetValueExW(link_, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(name.c_str()),
-                       static_cast<DWORD>(name.size() * sizeof(wchar_t)));
-        LocalFree(sid);
-        CloseHandle(token);
-    }
-
-private:
-    std::wstring path_;
-    HKEY link_ = nullptr;
-};
-
-} // namespace
+// The registry's own name for a key of this user's hive.
+static std::wstring kernelName(const std::wstring& path) {
+    HANDLE token = nullptr;
+    BYTE user[256]{};
+    DWORD size = 0;
+    LPWSTR sid = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+    ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+    const std::wstring name = L"\\REGISTRY\\USER\\" + std::wstring(sid ? sid : L"") + L"\\" + path;
+    LocalFree(sid);
+    CloseHandle(token);
+    return name;
+}
 
 // A change no notification reports is still found by the read through the
 // path, about once a second.
@@ -332,14 +304,27 @@ TEST_F(VarnokProcessTest, ALinkPointedElsewhereIsFoundByTheReadThroughThePath) {
     a.setString(L"Start Page", L"http://ref.example/");
     b.setString(L"Start Page", L"http://evil.example/");
     page.eraseKey();
-    const LinkedKey link{page.path(), a.path()};
-    ASSERT_TRUE(link.made());
+    // The watched key made a link to A; pointing it at B changes no name and
+    // no value that a notification reports.
+    HKEY link = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, page.path().c_str(), 0, nullptr,
+                              REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS, nullptr, &link, nullptr),
+              ERROR_SUCCESS);
+    const auto pointAt = [&](const ScratchKey& k) {
+        const std::wstring to = kernelName(k.path());
+        RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(to.c_str()),
+                       static_cast<DWORD>(to.size() * sizeof(wchar_t)));
+    };
+    pointAt(a);
     start();
     auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
-    link.pointAt(b.path());
+    pointAt(b);
     const auto seen = no.get();
-    ASSERT_TRUE(seen.has_value()) << "no question within 5 s of the link pointed elsewhere";
-    EXPECT_NE(seen->text.find(L"'http://evil.example/'"), std::wstring::npos);
+    EXPECT_TRUE(seen && seen->text.find(L"'http://evil.example/'") != std::wstring::npos) << "asked within 5 s";
     EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; })) << "No writes through the link";
     stop();
+    // The link itself goes, not the key it points at.
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")))(link);
+    RegCloseKey(link);
 }
