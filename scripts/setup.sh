@@ -8,6 +8,8 @@ packages=(cmake ninja-build g++ googletest python3
           nsis unzip clang libclang-rt-14-dev)
 # The release: the MSI (wixl, msibuild, olefile for its summary) and signing.
 packages+=(wixl msitools python3-olefile osslsigncode openssl)
+# The offline checks of the winget and Scoop manifests.
+packages+=(python3-yaml python3-jsonschema)
 packages+=("$@")
 
 missing=()

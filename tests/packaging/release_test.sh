@@ -26,7 +26,8 @@ if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; the
 fi
 
 files=(release/varnok.exe varnok.exe.debug "varnok-$version-win64.zip" "varnok-$version-setup.exe"
-       "varnok-$version-x64.msi" SHA256SUMS)
+       "varnok-$version-x64.msi" SHA256SUMS varnok.json
+       winget/Varnok.Varnok.yaml winget/Varnok.Varnok.installer.yaml winget/Varnok.Varnok.locale.en-US.yaml)
 
 # Only what the release needs: the program and the packages, not the tests.
 build() {
