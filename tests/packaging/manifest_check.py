@@ -2,8 +2,10 @@
 """Checks the winget and Scoop manifests that the build wrote beside the
 packages, offline: the rules of winget's published 1.12.0 schemas for the
 fields used, YAML read as winget reads it (every value a string), and each
-installer against the file it describes.
-   manifest_check.py BUILD_DIR VERSION
+installer against the file it describes. With the `reg query` listing of the
+NSIS installer's uninstall key (from an install under Wine), also that the
+manifest finds the entry it registers.
+   manifest_check.py BUILD_DIR VERSION [NSIS_ENTRY_LISTING]
 """
 import glob
 import hashlib
@@ -18,6 +20,7 @@ import jsonschema
 import yaml
 
 build, version = sys.argv[1:3]
+nsis_listing = sys.argv[3] if len(sys.argv) > 3 else None
 failures = []
 check = lambda ok, what: ok or failures.append(what)
 
@@ -64,8 +67,7 @@ for path in sorted(glob.glob(os.path.join(build, "winget", "*.yaml"))):
     header = "# yaml-language-server: $schema=https://aka.ms/winget-manifest.%s.%s.schema.json" % (
         kind, data.get("ManifestVersion"))
     check(header in text.splitlines(), "%s: no schema line %s" % (path, header))
-    check(tuple(map(int, data["ManifestVersion"].split("."))) >= (1, 12, 0),
-          "%s: ManifestVersion %s" % (path, data["ManifestVersion"]))
+    check(tuple(map(int, data["ManifestVersion"].split("."))) >= (1, 12, 0), "%s: old version" % path)
     try:
         jsonschema.validate(data, dict(SCHEMAS[kind], type="object"))
     except (KeyError, jsonschema.ValidationError) as e:
@@ -104,7 +106,10 @@ for kind, inst in by_type.items():
         check(inst["NestedInstallerType"] == "portable" and nested == ["varnok.exe"]
               and set(nested) <= set(zipfile.ZipFile(path).namelist()), "zip: nested %s" % nested)
     elif kind == "nullsoft":
-        registered = {"DisplayName": "Varnok", "Publisher": meta["Publisher"], "DisplayVersion": version}
+        registered = {}
+        if nsis_listing:  # "    Name    REG_SZ    data" lines
+            values = dict(re.findall(r"^\s+(\w+)\s+REG_SZ\s+(.*?)\s*$", open(nsis_listing).read(), re.M))
+            registered = {k: values.get(k) for k in ("DisplayName", "Publisher", "DisplayVersion")}
         check(b"NullsoftInst" in open(path, "rb").read(), "nullsoft: %s is no NSIS installer" % path)
         check(inst["InstallerSwitches"]["Silent"] == "/S" and inst["Scope"] == "machine",
               "nullsoft: switches %s" % inst["InstallerSwitches"])
@@ -143,6 +148,5 @@ else:
     check(found and found.group(1) == version and scoop["checkver"]["url"].startswith(bases.pop()),
           "varnok.json: checkver %s" % scoop["checkver"])
 
-for f in failures:
-    print("  FAIL: " + f)
+print("".join("  FAIL: %s\n" % f for f in failures), end="")
 sys.exit(1 if failures else 0)

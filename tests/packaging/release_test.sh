@@ -123,7 +123,6 @@ for kind in pkcs12 pkcs11; do
     cmp -s "$a/release/varnok.exe" "$work/unsigned-varnok.exe" && fail "$kind: varnok.exe was not re-signed"
     unzip -p "$a/varnok-$version-win64.zip" varnok.exe | cmp -s - "$a/release/varnok.exe" \
         || fail "$kind: the zip does not hold the signed varnok.exe"
-    python3 "$source_dir/tests/packaging/manifest_check.py" "$a" "$version" || fail "$kind: manifests of the signed files"
     # Neither the build folder nor a log keeps the PIN.
     grep -rlF -- "$pin" "$a/release" "$a/CMakeCache.txt" "$a/_CPack_Packages" "$work/sign-$kind.log" 2>/dev/null \
         && fail "$kind: the PIN was written down"
@@ -131,6 +130,10 @@ for kind in pkcs12 pkcs11; do
     # The uninstaller is signed inside makensis; it appears only once installed.
     timeout 120 wine "$a/varnok-$version-setup.exe" /S /NOSTART >>"$work/wine.log" 2>&1 || fail "$kind: the signed installer exited with $?"
     verify "$inst/Uninstall.exe" "the uninstaller"
+    # The manifests hash the signed files and name the entry the installer made.
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnok' >"$work/entry.txt" 2>&1
+    python3 "$source_dir/tests/packaging/manifest_check.py" "$a" "$version" "$work/entry.txt" \
+        || fail "$kind: the manifests do not describe the signed packages"
     read -ra in_place <<<"_?=$inst_win"
     timeout 120 wine "$inst/Uninstall.exe" /S "${in_place[@]}" >>"$work/wine.log" 2>&1 || fail "$kind: the signed uninstaller exited with $?"
     rm -rf "$inst"
