@@ -131,8 +131,9 @@ check(len(bases) == 1, "more than one release address: %s" % bases)
 
 scoop = json.load(open(os.path.join(build, "varnok.json")))
 try:
-    jsonschema.validate(scoop, {"type": "object", "required": [
+    jsonschema.validate(scoop, {"type": "object", "additionalProperties": False, "required": [
         "version", "url", "hash", "bin", "shortcuts", "checkver", "autoupdate"], "properties": {
+        "version": {"pattern": r"^[\w\-.+_]+$"}, "description": {}, "license": {}, "bin": {},
         "url": URL, "hash": SHA, "shortcuts": {"type": "array", "items": {
             "type": "array", "minItems": 2, "items": {"type": "string"}}},
         "checkver": {"required": ["url", "regex"]}, "autoupdate": {"required": ["url"]}}})
