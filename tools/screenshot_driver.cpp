@@ -11,9 +11,13 @@
 
 namespace {
 
+// Wine 8 draws a tray window of its own, Wine 10 explorer's taskbar.
 HWND trayIcon() {
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-    return tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+    if (HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr)) {
+        if (HWND icon = FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr)) return icon;
+    }
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    return tray ? FindWindowExW(tray, nullptr, L"__wine_tray_icon", nullptr) : nullptr;
 }
 
 void writeStartPage(const wchar_t* value) {
