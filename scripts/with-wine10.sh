@@ -61,8 +61,10 @@ make_root() {
         fi
     done
     rm -rf "$root" "$partial"
-    echo "with-wine10: making a Debian 13 root in $root (about 2 GB)"
-    debootstrap --variant=minbase trixie "$partial" "$(mirror)" >"$partial.log" 2>&1 \
+    echo "with-wine10: making a Debian 13 root in $root (about 1.5 GB)"
+    # debootstrap mounts /proc and /sys in the root while it works: privately too.
+    unshare --mount --propagation private \
+        debootstrap --variant=minbase trixie "$partial" "$(mirror)" >"$partial.log" 2>&1 \
         || { tail -n 20 "$partial.log" >&2; exit 1; }
     root=$partial in_root sh -c "apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -qq --no-install-recommends ${packages[*]} >/dev/null && apt-get clean"
