@@ -11,6 +11,8 @@ packages+=(wixl msitools python3-olefile osslsigncode openssl)
 # Signing with a key on a PKCS#11 token (a throwaway SoftHSM2 one in the
 # tests), and the offline checks of the winget and Scoop manifests.
 packages+=(softhsm2 libengine-pkcs11-openssl opensc python3-yaml python3-jsonschema)
+# The Debian 13 root in which the Win32 tests run under Wine 10.
+packages+=(debootstrap)
 packages+=("$@")
 
 missing=()

@@ -21,6 +21,10 @@ exec 5>&-
 [ -s "$work/display" ] || { echo "with-wine: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 
+# Debian's Wine 10 aborts when TMPDIR is set and /run/user/<uid> is missing;
+# the throwaway folders above are made, so the default does as well.
+unset TMPDIR
+
 export WINEPREFIX="$work/prefix" VARNOK_TEST_PREFIX="$work/prefix"
 # winemenubuilder would write menu entries into the real $HOME.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -30,10 +30,12 @@ constexpr ControlSpec kLabels[] = {
      DesignFont::BoldUnderlined},
 };
 
+// The client area the labels need at this density.
+SIZE clientAt(int dpi) { return {twipsToPixels(kClientWidthTwips, dpi), twipsToPixels(kClientHeightTwips, dpi)}; }
+
 // The window's size at this density, centred on the screen.
 RECT frameAt(int dpi) {
-    const SIZE size = frameAround({twipsToPixels(kClientWidthTwips, dpi), twipsToPixels(kClientHeightTwips, dpi)},
-                                  kStyle, kExStyle, dpi);
+    const SIZE size = frameAround(clientAt(dpi), kStyle, kExStyle, dpi);
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
     return {x, y, x + size.cx, y + size.cy};
@@ -74,9 +76,9 @@ bool AboutWindow::create() {
                          frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this)) {
         return false;
     }
-    // Opened on a monitor of another scale than the system's: the frame
-    // follows the controls, which already follow that monitor.
-    if (dpi_ != dpi) placeWindow(hwnd_, frameAt(dpi_));
+    // The labels follow the scale of the window's monitor, which may not be
+    // the system's; now the frame does, and holds the client area they need.
+    placeWindow(hwnd_, frameAt(dpi_), clientAt(dpi_));
     return true;
 }
 
@@ -113,7 +115,7 @@ void AboutWindow::onCreate() {
 void AboutWindow::onDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     layOutControls(hwnd_, kLabels, dpi, fonts_);
-    placeWindow(hwnd_, suggested);
+    placeWindow(hwnd_, suggested, clientAt(dpi));
 }
 
 // High contrast on or off: the link's colour follows at once.

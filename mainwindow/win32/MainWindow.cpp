@@ -37,10 +37,12 @@ constexpr ControlSpec kControls[] = {
 
 constexpr TwipsRect kClientTwips{705, 450, 5400, 1170};
 
+// The client area the layout needs at this density.
+SIZE clientAt(int dpi) { return {twipsToPixels(kClientTwips.width, dpi), twipsToPixels(kClientTwips.height, dpi)}; }
+
 // The window's place and size at this density, from twips.
 RECT frameAt(int dpi) {
-    const SIZE size = frameAround({twipsToPixels(kClientTwips.width, dpi), twipsToPixels(kClientTwips.height, dpi)},
-                                  kStyle, kExStyle, dpi);
+    const SIZE size = frameAround(clientAt(dpi), kStyle, kExStyle, dpi);
     const POINT at{twipsToPixels(kClientTwips.left, dpi), twipsToPixels(kClientTwips.top, dpi)};
     return {at.x, at.y, at.x + size.cx, at.y + size.cy};
 }
@@ -93,9 +95,9 @@ std::unique_ptr<MainWindow> MainWindow::create(HINSTANCE instance, const MainWin
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
                                 self.get());
     if (!hwnd) return nullptr;
-    // Its place is on a monitor of another scale than the system's: the
-    // controls already follow that monitor, now the frame does.
-    if (self->dpi_ != dpi) placeWindow(hwnd, frameAt(self->dpi_));
+    // The controls follow the scale of the window's monitor, which may not be
+    // the system's; now the frame does, and holds the client area they need.
+    placeWindow(hwnd, frameAt(self->dpi_), clientAt(self->dpi_));
     self->form_->Form_Load();
     return self;
 }
@@ -184,7 +186,7 @@ void MainWindow::loadTrayIcon() {
 void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
     applyDpi(dpi);
     loadTrayIcon();
-    placeWindow(hwnd_, suggested);
+    placeWindow(hwnd_, suggested, clientAt(dpi));
 }
 
 void MainWindow::onTaskbarCreated() {

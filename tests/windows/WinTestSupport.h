@@ -10,9 +10,17 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace wintest {
+
+// The length of a window's text, without reading the text: Wine 10 times
+// out reading a text of a mebibyte from another process.
+inline size_t textLengthOf(HWND w) {
+    DWORD_PTR len = 0;
+    return SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len) ? len : 0;
+}
 
 inline std::wstring textOf(HWND w) {
     DWORD_PTR len = 0;
@@ -96,14 +104,19 @@ inline HWND childWithText(HWND parent, const std::wstring& text) {
     return nullptr;
 }
 
-// The icons in Wine's own tray window, which stands in for the taskbar's
-// notification area on a display without one.
+// The icons in the tray that Wine shows on a display without a taskbar:
+// Wine 8 draws a window of its own, Wine 10 explorer's taskbar; the first
+// of them that holds icons is the one on screen.
 inline std::vector<HWND> trayIcons() {
-    std::vector<HWND> icons;
-    for (HWND tray : topLevelWindows(L"__winex11_standalone_tray")) {
-        for (HWND c : children(tray, L"__winex11_tray_icon")) icons.push_back(c);
+    for (const auto& [tray, icon] : {std::pair{L"__winex11_standalone_tray", L"__winex11_tray_icon"},
+                                     std::pair{L"Shell_TrayWnd", L"__wine_tray_icon"}}) {
+        std::vector<HWND> icons;
+        for (HWND t : topLevelWindows(tray)) {
+            for (HWND c : children(t, icon)) icons.push_back(c);
+        }
+        if (!icons.empty()) return icons;
     }
-    return icons;
+    return {};
 }
 
 inline std::vector<HWND> visibleBoxes(const std::wstring& title, std::optional<DWORD> pid = std::nullopt) {

@@ -259,7 +259,7 @@ TEST_F(ReliabilityTest, AMebibyteValueIsAskedAboutAndActedOnWhole) {
     EXPECT_LT(seen->text.size(), 2200u);
     EXPECT_NE(seen->text.find(L"characters left out"), std::wstring::npos);
     ASSERT_TRUE(ok.get().has_value());
-    ASSERT_TRUE(waitFor([&] { return textOf(control(IDC_LBLHOMEPAGE)).size() == big.size(); }));
+    ASSERT_TRUE(waitFor([&] { return textLengthOf(control(IDC_LBLHOMEPAGE)) == big.size(); }));
 
     // No now writes the whole mebibyte back.
     auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId);

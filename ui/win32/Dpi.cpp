@@ -62,9 +62,19 @@ SIZE frameAround(SIZE client, DWORD style, DWORD exStyle, int dpi) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-void placeWindow(HWND window, const RECT& frame) {
+void placeWindow(HWND window, const RECT& frame, SIZE client) {
     SetWindowPos(window, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    // A second pass for a frame that changes with the size (a wrapped menu).
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT got{}, outer{};
+        GetClientRect(window, &got);
+        const int dx = client.cx - got.right, dy = client.cy - got.bottom;
+        if (dx == 0 && dy == 0) return;
+        GetWindowRect(window, &outer);
+        SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 } // namespace ui

@@ -21,7 +21,10 @@ int taskbarDpi();
 // The size of a window whose client area has this size at this density.
 SIZE frameAround(SIZE client, DWORD style, DWORD exStyle, int dpi);
 // Moves and sizes a window to this rectangle, leaving its stacking and the
-// activation alone: how a window takes a frame made for a new density.
-void placeWindow(HWND window, const RECT& frame);
+// activation alone: how a window takes a frame made for a new density. The
+// frame the platform draws may differ from the one computed for it (Wine 10
+// draws it at a scale changed after the session began): the window's size
+// is then corrected by the difference, so that its client area is `client`.
+void placeWindow(HWND window, const RECT& frame, SIZE client);
 
 } // namespace ui
