@@ -319,24 +319,46 @@ run=$(wine reg query "$hklm_run_key" /v Varnok 2>>"$log")
 [ "$(value_of "$run" Varnok)" = "\"$inst_win\\varnok.exe\"" ] || fail "HKLM Run value is '$(value_of "$run" Varnok)'"
 start_installed_varnok
 
-group "MSI: a later version ends the running Varnok, replaces it and leaves one entry"
+group "MSI: a later version replaces the running Varnok, starts it again through the shell, one entry"
 earlier=$running
-wine_run msiexec /i "$later_msi_win" /qn || fail "msiexec /i of $later_version exited with $?"
+: >"$trace"
+WINEDEBUG=+process timeout 120 wine msiexec /i "$later_msi_win" /qn >>"$trace" 2>&1 \
+    || fail "msiexec /i of $later_version exited with $?"
 ended "$earlier" || fail "the Varnok that was running (pid $earlier) was not ended"
+running=""
+for _ in $(seq 100); do
+    running=$(installed_varnok_pids)
+    [ -n "$running" ] && break
+    sleep 0.1
+done
+[ "$(wc -w <<<"$running")" = 1 ] || fail "after the upgrade, Varnok runs as pids '$running', not once"
+starter=$(varnok_started_by "$trace")
+[[ $starter == *\\explorer.exe ]] || fail "varnok.exe was started by '$starter', not by explorer.exe"
 check_msi_installed "$later_version"
 wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 || fail "the upgrade lost the Run value"
 
+group "MSI: a repair leaves the running Varnok running"
+wine_run "$probe" VarnokForm1 present 10000 || fail "no Varnok window before the repair"
+before=$(installed_varnok_pids)
+# What msiexec /fva does (Wine's /f takes neither a path nor a product
+# code): every file again, replaced whatever its version.
+wine_run msiexec /i "$later_msi_win" REINSTALL=ALL REINSTALLMODE=vamus /qn || fail "the repair exited with $?"
+[ "$(installed_varnok_pids)" = "$before" ] || fail "Varnok ran as '$before' and now as '$(installed_varnok_pids)'"
+check_msi_installed "$later_version"
+
 group "MSI: msiexec /x /qn ends Varnok and leaves nothing behind"
-start_installed_varnok
 wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
 ended "$running" || fail "msiexec /x left Varnok (pid $running) running"
 check_msi_removed
 
-group "MSI: AUTOSTART=0 installs no Run entry"
+group "MSI: AUTOSTART=0 installs no Run entry, and an upgrade without it keeps it so"
 wine_run msiexec /i "$msi_win" AUTOSTART=0 /qn || fail "msiexec /i AUTOSTART=0 exited with $?"
 [ -f "$inst/varnok.exe" ] || fail "varnok.exe is not installed"
 wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 && fail "a Run value was written despite AUTOSTART=0"
-wine_run msiexec /x "$msi_win" /qn || fail "msiexec /x exited with $?"
+wine_run msiexec /i "$later_msi_win" /qn || fail "msiexec /i of $later_version exited with $?"
+check_msi_installed "$later_version"
+wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 && fail "the upgrade wrote a Run value despite AUTOSTART=0"
+wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
 check_msi_removed
 
 if [ "$failures" -ne 0 ]; then
