@@ -210,6 +210,11 @@ VARNOK_TEST_SYSTEM_SID=$sid WINEDEBUG=+process timeout 120 wine "$setup" /S >>"$
 grep -q 'CreateProcessInternalW .*varnok\.exe' "$trace" && fail "the installer started Varnok as '$sid'"
 check_installed
 
+group "an update keeps the sign-in entry left out"
+wine reg delete "$run_key" /v Varnok /f >>"$log" 2>&1
+wine_run "$setup" /S /NOSTART || fail "the installer exited with $?"
+wine reg query "$run_key" /v Varnok >>"$log" 2>&1 && fail "the update put the Run value back"
+
 group "a program file held open (another session's Varnok): install and uninstall finish at the restart"
 pending() {
     wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
