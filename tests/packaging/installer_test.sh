@@ -356,14 +356,20 @@ wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
 ended "$running" || fail "msiexec /x left Varnok (pid $running) running"
 check_msi_removed
 
-group "MSI: AUTOSTART=0 installs no Run entry, and an upgrade without it keeps it so"
-wine_run msiexec /i "$msi_win" AUTOSTART=0 /qn || fail "msiexec /i AUTOSTART=0 exited with $?"
-[ -f "$inst/varnok.exe" ] || fail "varnok.exe is not installed"
-wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 && fail "a Run value was written despite AUTOSTART=0"
-wine_run msiexec /i "$later_msi_win" /qn || fail "msiexec /i of $later_version exited with $?"
-check_msi_installed "$later_version"
-wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 && fail "the upgrade wrote a Run value despite AUTOSTART=0"
-wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
+group "MSI: AUTOSTART given at install is kept by an upgrade, unless given again"
+run_value() { wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 && echo present || echo absent; }
+# AUTOSTART at install, at the upgrade (- for none), the Run value after each.
+for case in "AUTOSTART=0 - absent absent" "- AUTOSTART=0 present absent" "AUTOSTART=0 AUTOSTART=1 absent present"; do
+    read -r at_install at_upgrade after_install after_upgrade <<<"$case"
+    args=(); [ "$at_install" = - ] || args=("$at_install")
+    wine_run msiexec /i "$msi_win" "${args[@]}" /qn || fail "msiexec /i $at_install exited with $?"
+    [ "$(run_value)" = "$after_install" ] || fail "after an install with $at_install the Run value is $(run_value)"
+    args=(); [ "$at_upgrade" = - ] || args=("$at_upgrade")
+    wine_run msiexec /i "$later_msi_win" "${args[@]}" /qn || fail "msiexec /i of $later_version exited with $?"
+    [ "$(run_value)" = "$after_upgrade" ] \
+        || fail "after $at_install, an upgrade with $at_upgrade leaves the Run value $(run_value)"
+    wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
+done
 check_msi_removed
 
 if [ "$failures" -ne 0 ]; then
