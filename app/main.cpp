@@ -25,25 +25,30 @@ namespace {
 // notifications wait.
 constexpr UINT kSafetyTickMs = 1000;
 constexpr UINT kTrayRetryMs = 2000;
+// How long a second start waits for the first one's window: it may have
+// taken the name and not yet made its window.
+constexpr DWORD kFindRunningMs = 3000;
 
-// What a second start does: bring the running one's window back.
-void showRunningInstance() {
-    HWND running = FindWindowW(VARNOK_WINDOW_CLASS_W, nullptr);
-    if (!running) return;
+// What a second start does: bring the running one's window back. False when
+// no Varnok of this session could be reached; then this one must run.
+bool showRunningInstance() {
+    HWND running = nullptr;
+    for (DWORD waited = 0; !(running = FindWindowW(VARNOK_WINDOW_CLASS_W, nullptr)) && waited < kFindRunningMs;
+         waited += 50) {
+        Sleep(50);
+    }
+    if (!running) return false;
     DWORD pid = 0;
     GetWindowThreadProcessId(running, &pid);
     AllowSetForegroundWindow(pid);
-    PostMessageW(running, RegisterWindowMessageW(VARNOK_SHOW_MESSAGE_W), 0, 0);
+    return PostMessageW(running, RegisterWindowMessageW(VARNOK_SHOW_MESSAGE_W), 0, 0) != FALSE;
 }
 
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const platform::SingleInstance single(L"Local\\Varnok.SingleInstance");
-    if (!single.first()) {
-        showRunningInstance();
-        return 0;
-    }
+    if (single.maybeAnother() && showRunningInstance()) return 0;
     const auto watched = store::parseRegistryPath(StartPageKey);
     if (!watched) return 1;
     // An installer that closes Varnok to replace it may start it again; a
@@ -71,7 +76,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     loop.addPreTranslate([&](MSG& m) { return main->preTranslateMessage(m); });
     loop.watch({[&] { return registryWatch.waitables(); },
                 [&](size_t which) {
-                    registryWatch.signalled(which);
+                    // A key on the path renamed, deleted or made anew: the
+                    // store's kept handle may hold another key than the path's.
+                    if (registryWatch.signalled(which)) registry.forgetOpenKeys();
                     main->onRegistrySignal();
                 },
                 [&] { registryWatch.reset(); }});

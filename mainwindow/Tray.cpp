@@ -30,7 +30,9 @@ void TrayIcon::taskbarCreated() {
 
 void TrayIcon::unregisterIcon() {
     retry_.setEnabled(false);
-    if (registered_) icon_.remove();
+    // Also after a failed add: the shell may have shown the icon anyway, and
+    // one left behind would outlive the program.
+    icon_.remove();
     registered_ = false;
 }
 

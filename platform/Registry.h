@@ -37,6 +37,10 @@ public:
     virtual bool writeString(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& text) = 0;
     // What REG_EXPAND_SZ means: %NAME% replaced from the environment.
     virtual std::wstring expandEnvironment(const std::wstring& text) = 0;
+    // A read may go through a key kept open from the last one, and such a
+    // handle follows its key wherever it is renamed to; after this the next
+    // read opens the path afresh and sees what is there now.
+    virtual void forgetOpenKeys() {}
 };
 
 } // namespace platform

@@ -8,6 +8,9 @@ packages=(cmake ninja-build g++ googletest python3
           nsis unzip clang libclang-rt-14-dev)
 # The release: the MSI (wixl, msibuild, olefile for its summary) and signing.
 packages+=(wixl msitools python3-olefile osslsigncode openssl)
+# Signing with a key on a PKCS#11 token (a throwaway SoftHSM2 one in the
+# tests), and the offline checks of the winget and Scoop manifests.
+packages+=(softhsm2 libengine-pkcs11-openssl opensc python3-yaml python3-jsonschema)
 packages+=("$@")
 
 missing=()

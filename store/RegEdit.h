@@ -16,6 +16,9 @@ public:
 
     std::wstring ReadStartPage(std::wstring_view path) const;
     void WriteStartPage(std::wstring_view path, const std::wstring& value) const;
+    // The next read goes through the path, not a key kept open from the
+    // last: what was renamed away, or made anew in its place, is seen.
+    void ForgetOpenKeys() const { registry_.forgetOpenKeys(); }
 
 private:
     platform::Registry& registry_;

@@ -10,8 +10,12 @@ enum class Answer { Yes, No, Other };
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // Yes and No, exclamation icon.
+    // Yes and No, exclamation icon; No is the default button, so a key
+    // pressed by chance as the box appears never accepts a change.
     virtual Answer askYesNo(const std::wstring& text, const std::wstring& title) = 0;
+    // Whether a question with this text lies wholly on its screen, buttons
+    // included.
+    virtual bool questionFits(const std::wstring& text) const = 0;
     // OK, information icon.
     virtual void inform(const std::wstring& text, const std::wstring& title) = 0;
     // The typed text, or the empty text when cancelled.

@@ -1,16 +1,31 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace watch {
 
-inline constexpr size_t kLongestShown = 2048;
+// How much of a value the question shows, and how: the first that fits on
+// the screen is used, the last whatever the screen.
+struct Display {
+    // Shown characters of the value, counted after escaping; a longer value
+    // shows its beginning and end and how much was left out.
+    size_t longest;
+    // Shown characters with no place to wrap before a line break is put in.
+    size_t run;
+    // Everything beyond printable ASCII as an escape too: no glyph wider
+    // than a letter.
+    bool asciiOnly;
+};
+inline constexpr Display kDisplays[] = {{512, 64, false}, {128, 32, false}, {64, 16, true}};
+inline constexpr size_t kLongestShown = kDisplays[0].longest;
 
 // A start page as the question shows it. Characters that change the text's
-// direction, are invisible or are control characters appear as escapes like
-// [U+202E], so the question cannot be made to show an address other than the
-// one stored; a value longer than kLongestShown shows its beginning and end
-// and how much was left out. Only the display changes: comparisons, Yes and
-// No use the value as stored.
-std::wstring shownInQuestion(const std::wstring& value);
+// direction, are invisible, are control characters, or pile up as combining
+// marks appear as escapes like [U+202E], so the question cannot be made to
+// show an address other than the one stored. Long unbroken runs get line
+// breaks (a value's own line breaks are escaped, so every one shown is a
+// wrap). Only the display changes: comparisons, Yes and No use the value as
+// stored.
+std::wstring shownInQuestion(const std::wstring& value, const Display& display = kDisplays[0]);
 
 } // namespace watch

@@ -20,9 +20,7 @@ void Watch::Timer1_Timer() {
         c_.lblStatus.setCaption(kChanged);
         // The question shows the value this tick read, and Yes accepts exactly
         // that value: a later change is asked about at the next tick.
-        const std::wstring text =
-            L"HomePage has been changed to '" + shownInQuestion(current) + L"'! Do you wish to keep this setting?";
-        const ui::Answer answer = ask(text);
+        const ui::Answer answer = ask(questionAbout(current));
         // The session ended while the question was open: the reference is back.
         if (ended_) return;
         if (answer == ui::Answer::Yes) {
@@ -36,6 +34,18 @@ void Watch::Timer1_Timer() {
     // Watching may have been suspended while the question was open; the
     // status then stays "Disabled" rather than claiming to scan.
     if (c_.Timer1.enabled()) setIfDifferent(c_.lblStatus, kScanning);
+}
+
+// The question with the fullest display of the value that still fits on
+// the screen, buttons and all: a box that reaches past the screen could be
+// answered only blind, by the keyboard.
+std::wstring Watch::questionAbout(const std::wstring& value) const {
+    std::wstring text;
+    for (const Display& d : kDisplays) {
+        text = L"HomePage has been changed to '" + shownInQuestion(value, d) + L"'! Do you wish to keep this setting?";
+        if (dialogs_.questionFits(text)) break;
+    }
+    return text;
 }
 
 ui::Answer Watch::ask(const std::wstring& text) {

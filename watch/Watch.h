@@ -43,6 +43,7 @@ public:
     bool asking() const { return asking_; }
 
 private:
+    std::wstring questionAbout(const std::wstring& value) const;
     ui::Answer ask(const std::wstring& text);
 
     WatchControls c_;

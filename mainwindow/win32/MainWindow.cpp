@@ -138,7 +138,8 @@ void MainWindow::onCreate() {
     s_.Timer1.attach(hwnd_);
     s_.trayRetry.attach(hwnd_);
     s_.dialogs.setOwner(hwnd_);
-    s_.notifyIcon.attach(hwnd_, smallIcon_.get());
+    loadTrayIcon();
+    s_.notifyIcon.attach(hwnd_, trayIcon_.get());
     parts_ = std::make_unique<Parts>(hwnd_, s_);
     auto& p = *parts_;
     form_.emplace(Form1Parts{{p.lblHomePage, p.lblStatus, p.cmdDisable, p.mDisable, s_.Timer1},
@@ -161,20 +162,32 @@ void MainWindow::applyDpi(int dpi) {
     s_.dialogs.setOwnerDpi(dpi);
 }
 
-// The sizes Windows asks for at this density; the old images go once
-// neither the window nor the tray shows them.
+// The sizes Windows asks for at this density; the old images go once the
+// window shows the new ones.
 void MainWindow::loadIcons(int dpi) {
     platform::unique_hicon big(loadIcon(instance_, metricAt(SM_CXICON, dpi), metricAt(SM_CYICON, dpi)));
     platform::unique_hicon small(loadIcon(instance_, metricAt(SM_CXSMICON, dpi), metricAt(SM_CYSMICON, dpi)));
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
-    s_.notifyIcon.setIcon(small.get());
     bigIcon_ = std::move(big);
     smallIcon_ = std::move(small);
 }
 
+// The notification area is the taskbar's, and so is its scale: the window's
+// monitor may have another.
+void MainWindow::loadTrayIcon() {
+    const int dpi = taskbarDpi();
+    const int cx = metricAt(SM_CXSMICON, dpi), cy = metricAt(SM_CYSMICON, dpi);
+    if (trayIcon_ && cx == trayIconSize_.cx && cy == trayIconSize_.cy) return;
+    platform::unique_hicon icon(loadIcon(instance_, cx, cy));
+    s_.notifyIcon.setIcon(icon.get());
+    trayIcon_ = std::move(icon);
+    trayIconSize_ = {cx, cy};
+}
+
 void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
     applyDpi(dpi);
+    loadTrayIcon();
     placeWindow(hwnd_, suggested);
 }
 
@@ -189,6 +202,7 @@ void MainWindow::onTaskbarCreated() {
         const RECT frame = frameAt(dpi);
         onDpiChanged(dpi, {r.left, r.top, r.left + frame.right - frame.left, r.top + frame.bottom - frame.top});
     }
+    loadTrayIcon();
     parts_->tray.taskbarCreated();
 }
 
@@ -219,7 +233,13 @@ void MainWindow::onCommand(UINT id) {
 }
 
 void MainWindow::onTimer(UINT_PTR id) {
-    if (id == IDT_TIMER1) tickIfWatching();
+    if (id == IDT_TIMER1) {
+        // The safety tick reads through the path: whatever a kept handle
+        // cannot see (a key renamed away by a means that notified nobody)
+        // is found within a second.
+        s_.store.ForgetOpenKeys();
+        tickIfWatching();
+    }
     if (id == IDT_TRAY_RETRY) parts_->tray.retryTimer_Timer();
 }
 

@@ -66,6 +66,7 @@ private:
     void onCreate();
     void applyDpi(int dpi);
     void loadIcons(int dpi);
+    void loadTrayIcon();
     void onDpiChanged(int dpi, const RECT& suggested);
     void onTaskbarCreated();
     bool onRegisteredMessage(UINT msg);
@@ -84,7 +85,8 @@ private:
     UINT taskbarCreated_ = 0, showMessage_ = 0, exitMessage_ = 0;
     // The density the window is laid out for: its monitor's.
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
-    platform::unique_hicon bigIcon_, smallIcon_;
+    platform::unique_hicon bigIcon_, smallIcon_, trayIcon_;
+    SIZE trayIconSize_{};
     ui::ControlFonts fonts_;
     std::unique_ptr<Parts> parts_;
     std::optional<Form1> form_;

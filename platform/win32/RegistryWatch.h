@@ -1,34 +1,39 @@
 #pragma once
 #include <windows.h>
 
-#include <array>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/win32/unique_handles.h"
 
 namespace platform {
 
-// The registry's change notifications on the watched key and on its parent:
-// the parent reports the key itself being deleted or created, which a bare
-// deletion reports to nobody else. Each arming reports one change, so a
-// watch is armed again as soon as it fires. One that cannot be armed (its key
-// missing, no event to signal) is tried again whenever the program wakes;
-// meanwhile the program's regular tick reads the value for real.
+// The registry's change notifications on the watched key and on every key
+// above it, up to the hive's root. A key's parent alone reports the key being
+// deleted, created or renamed, and a handle follows its key wherever it is
+// renamed to: without the ancestors, renaming the key (or one above it) away
+// and making a new one in its place would go unreported. Each arming reports
+// one change, so a watch is armed again as soon as it fires. One that cannot
+// be armed (its key missing, no event to signal) is tried again whenever the
+// program wakes; meanwhile the program's regular tick reads the value for real.
 class RegistryWatch {
 public:
-    RegistryWatch(HKEY root, std::wstring key);
+    RegistryWatch(HKEY root, const std::wstring& key);
 
     // Arms whatever is disarmed, then the events to wait on: one for each
     // armed watch, never a null handle.
     std::span<const HANDLE> waitables();
     // The event at this index of the last waitables() fired: arm it again.
-    void signalled(size_t index);
+    // True when a key on the path may have been deleted, renamed or made
+    // anew: a handle kept open on the path may now hold another key than the
+    // one the path names.
+    bool signalled(size_t index);
     // Waiting on the events failed: start over with new events and keys.
     void reset();
 
-    bool keyArmed() const { return key_.armed; }
-    bool parentArmed() const { return parent_.armed; }
+    bool keyArmed() const { return watches_[0].armed; }
+    bool parentArmed() const { return watches_.size() > 1 && watches_[1].armed; }
 
 private:
     struct Watch {
@@ -41,10 +46,10 @@ private:
     bool arm(Watch& w);
 
     HKEY root_;
-    Watch key_, parent_;
-    std::array<HANDLE, 2> waiting_{};
-    std::array<Watch*, 2> waitingFor_{};
-    size_t count_ = 0;
+    // The key itself first, then each key above it; the last is the root.
+    std::vector<Watch> watches_;
+    std::vector<HANDLE> waiting_;
+    std::vector<size_t> waitingFor_;
 };
 
 } // namespace platform

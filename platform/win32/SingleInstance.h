@@ -5,17 +5,20 @@
 
 namespace platform {
 
-// One Varnok per user session: a second watcher would ask every question twice.
+// One Varnok per user session: a second watcher would ask every question
+// twice. The name only hints that another runs: it may be held by another
+// program, or by an object of another type, and then nobody guards.
 class SingleInstance {
 public:
     explicit SingleInstance(const wchar_t* name)
-        : mutex_(CreateMutexW(nullptr, FALSE, name)), first_(mutex_ && GetLastError() != ERROR_ALREADY_EXISTS) {}
+        : mutex_(CreateMutexW(nullptr, FALSE, name)), taken_(!mutex_ || GetLastError() == ERROR_ALREADY_EXISTS) {}
 
-    bool first() const { return first_; }
+    // The name was taken already, or could not be had.
+    bool maybeAnother() const { return taken_; }
 
 private:
     unique_handle mutex_;
-    bool first_;
+    bool taken_;
 };
 
 } // namespace platform

@@ -59,7 +59,10 @@ bool Win32NotifyIcon::add(const std::wstring& tip) {
     std::memset(nid.szTip, ' ', field);
     const std::string ansi = toAnsi(tip).substr(0, field - 1);
     std::memcpy(nid.szTip, ansi.c_str(), ansi.size() + 1);
-    added_ = Shell_NotifyIconA(NIM_ADD, &nid) != FALSE;
+    // A shell still starting at sign-in can report a failed add and show the
+    // icon all the same; then a second add fails as a duplicate, and a
+    // modify tells that the icon is there.
+    added_ = Shell_NotifyIconA(NIM_ADD, &nid) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
     return added_;
 }
 

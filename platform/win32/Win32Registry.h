@@ -13,11 +13,13 @@ public:
     std::optional<RegistryData> read(Hive hive, const std::wstring& key, const std::wstring& name) override;
     bool writeString(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& text) override;
     std::wstring expandEnvironment(const std::wstring& text) override;
+    void forgetOpenKeys() override { open_.reset(); }
 
 private:
     // The key of the last read, kept open: the watched value is read on every
     // tick, and opening and closing its key each time costs two more trips
-    // to the registry. A key deleted under the handle is opened afresh.
+    // to the registry. A key deleted under the handle is opened afresh; one
+    // renamed away is not noticed here: see forgetOpenKeys().
     HKEY openKey(Hive hive, const std::wstring& key, bool afresh);
 
     Hive openHive_ = Hive::CurrentUser;

@@ -46,6 +46,7 @@ struct ScriptedDialogs : ui::Dialogs {
         if (!answers.empty()) answers.pop_front();
         return a;
     }
+    bool questionFits(const std::wstring& text) const override { return !fits || fits(text); }
     void inform(const std::wstring& text, const std::wstring& title) override {
         shown.push_back({L"information", text, title});
         if (whileInforming) whileInforming();
@@ -58,6 +59,7 @@ struct ScriptedDialogs : ui::Dialogs {
     }
     std::deque<ui::Answer> answers;
     std::function<void()> whileAsking, whileInforming, whileInput;
+    std::function<bool(const std::wstring&)> fits; // every question fits when unset
     std::vector<Box> shown;
     std::wstring typed, inputInitial;
     size_t questions() const {

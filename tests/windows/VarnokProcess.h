@@ -91,8 +91,8 @@ protected:
         waitFor([] { return trayIcons().empty(); }, 3000);
     }
 
-    static PROCESS_INFORMATION launch() {
-        const std::wstring exe = fromUnix(env(L"VARNOK_EXE"));
+    PROCESS_INFORMATION launch() const {
+        const std::wstring exe = exePath.empty() ? fromUnix(env(L"VARNOK_EXE")) : exePath;
         STARTUPINFOW si{};
         si.cb = sizeof si;
         std::wstring cmd = L"\"" + exe + L"\"";
@@ -115,6 +115,7 @@ protected:
     }
 
     ScratchKey page{kStartPageKey};
+    std::wstring exePath; // the build's varnok.exe when empty
     PROCESS_INFORMATION pi{};
     HWND main = nullptr;
 };

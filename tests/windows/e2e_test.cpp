@@ -10,6 +10,8 @@
 
 #include "tests/windows/VarnokProcess.h"
 
+#include <sddl.h>
+
 using namespace wintest;
 
 TEST_F(VarnokProcessTest, StartsHiddenAndTopmostWithTheReference) {
@@ -49,6 +51,16 @@ TEST_F(VarnokProcessTest, TrayBringsTheWindowBackAndTheCloseBoxHidesIt) {
 }
 
 TEST_F(VarnokProcessTest, TrayMenuOpensTheAboutWindowWhoseLinkStartsAMail) {
+    // Run from a folder whose name no Western code page holds, as from a
+    // Cyrillic user's profile: the link's folder reaches the shell whole.
+    stop();
+    wchar_t temp[MAX_PATH]{};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"\u041f\u0440\u0438\u043c\u0435\u0440 \u0412\u0430\u0440\u043d\u043e\u043a";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    exePath = folder + L"\\varnok.exe";
+    ASSERT_TRUE(CopyFileW(fromUnix(env(L"VARNOK_EXE")).c_str(), exePath.c_str(), FALSE));
+    start();
     const std::wstring stub = env(L"VARNOK_MAIL_STUB");
     ASSERT_FALSE(stub.empty());
     const std::wstring argsFile = fromUnix(stub + L".args");
@@ -81,6 +93,9 @@ TEST_F(VarnokProcessTest, TrayMenuOpensTheAboutWindowWhoseLinkStartsAMail) {
     std::printf("mail program received: %s\n", got.c_str());
     EXPECT_TRUE(received) << got;
     DeleteFileW(argsFile.c_str());
+    stop();
+    DeleteFileW(exePath.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 // Every way out with a question open counts as No: the reference is back
@@ -135,6 +150,11 @@ TEST_F(VarnokProcessTest, ExitEndsTheProcessAndLeavesNoIcon) {
 // Every way another program can change the value is asked about, and No
 // puts the reference back as a string value.
 TEST_F(VarnokProcessTest, NoForeignChangeGoesUnasked) {
+    const wchar_t* kBrowserKey = L"Software\\Microsoft\\Internet Explorer";
+    // Wine 8's registry breaks when a key is renamed to its old name plus a
+    // suffix and the old name is made again: the names go aside instead.
+    const ScratchKey renamedKey{std::wstring(kBrowserKey) + L"\\Aside Main"},
+        renamedParent{L"Software\\Microsoft\\Aside Internet Explorer"};
     const DWORD five = 5;
     const unsigned char blob[] = {1, 2, 3};
     const struct {
@@ -157,6 +177,19 @@ TEST_F(VarnokProcessTest, NoForeignChangeGoesUnasked) {
              page.setString(L"Start Page", L"http://again.example/");
          },
          L"http://again.example/", L""},
+        // A handle kept open follows its key: the new key at the path is the one read.
+        {"key renamed away and made again",
+         [&] {
+             RegRenameKey(HKEY_CURRENT_USER, page.path().c_str(), L"Aside Main");
+             page.setString(L"Start Page", L"http://renamed.example/");
+         },
+         L"http://renamed.example/", L""},
+        {"its parent renamed away and the key made again",
+         [&] {
+             RegRenameKey(HKEY_CURRENT_USER, kBrowserKey, L"Aside Internet Explorer");
+             page.setString(L"Start Page", L"http://moved.example/");
+         },
+         L"http://moved.example/", L""},
     };
     for (const auto& c : cases) {
         auto box = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
@@ -194,4 +227,104 @@ TEST_F(VarnokProcessTest, ABurstAndAChangeDuringTheQuestionAreEachAsked) {
     const std::wstring accepted = seen->text.substr(30, seen->text.find(L"'!") - 30);
     EXPECT_TRUE(waitFor([&] { return stored() == accepted; })) << std::string(accepted.begin(), accepted.end());
     EXPECT_EQ(textOf(control(IDC_LBLHOMEPAGE)), accepted);
+}
+
+// Whatever the value, the question lies inside the screen's work area, its
+// buttons too, and No is its default button: a key pressed by chance as it
+// takes the foreground keeps the page. Also run at 200 % (e2e_question_192dpi).
+TEST_F(VarnokProcessTest, EveryQuestionFitsOnTheScreenAndDefaultsToNo) {
+    const struct {
+        const char* what;
+        std::wstring value;
+    } cases[] = {
+        {"2,000 zero-width spaces", std::wstring(2000, L'\u200B')},
+        {"an address of 2,000 characters without spaces", L"http://long.example/" + std::wstring(2000, L'W')},
+        {"a mebibyte", std::wstring(1 << 20, L'M')},
+        {"mixed directions", L"http://\u05d0\u05d1.example/\u0627\u0644\u202Egpj.exe?" + std::wstring(300, L'\u05d2')},
+        {"the widest glyphs", std::wstring(600, L'\uFDFD')},
+        {"wide characters", std::wstring(600, L'\u4e2d')},
+        {"a pile of marks", L"Z" + std::wstring(500, L'\u0301')},
+    };
+    for (const auto& c : cases) {
+        RECT box{}, work{};
+        LONG yes = 0, no = 0;
+        auto answer = answerBox(L"Warning!", L"&No", pi.dwProcessId, 10000, [&](HWND b) {
+            GetWindowRect(b, &box);
+            MONITORINFO mi{};
+            mi.cbSize = sizeof mi;
+            GetMonitorInfoW(MonitorFromWindow(b, MONITOR_DEFAULTTONEAREST), &mi);
+            work = mi.rcWork;
+            yes = GetWindowLongW(childWithText(b, L"&Yes"), GWL_STYLE) & 0xF;
+            no = GetWindowLongW(childWithText(b, L"&No"), GWL_STYLE) & 0xF;
+        });
+        page.setString(L"Start Page", c.value);
+        ASSERT_TRUE(answer.get().has_value()) << c.what;
+        std::printf("%s: box %ld x %ld in a work area of %ld x %ld\n", c.what, box.right - box.left, box.bottom - box.top,
+                    work.right - work.left, work.bottom - work.top);
+        EXPECT_TRUE(box.left >= work.left && box.top >= work.top && box.right <= work.right && box.bottom <= work.bottom)
+            << c.what << ": box " << box.left << "," << box.top << " to " << box.right << "," << box.bottom
+            << ", work area " << work.left << "," << work.top << " to " << work.right << "," << work.bottom;
+        EXPECT_EQ(no, BS_DEFPUSHBUTTON) << c.what;
+        EXPECT_EQ(yes, BS_PUSHBUTTON) << c.what;
+        EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; })) << c.what;
+        EXPECT_TRUE(waitFor([&] { return visibleBoxes(L"Warning!", pi.dwProcessId).empty(); })) << c.what;
+    }
+}
+
+// The name that keeps a second Varnok from running, taken by an object of
+// another type: nobody else guards, so this one runs.
+TEST_F(VarnokProcessTest, ANameTakenByAnotherObjectDoesNotStopVarnok) {
+    stop();
+    const HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, L"Local\\Varnok.SingleInstance");
+    ASSERT_NE(squatter, nullptr);
+    start();
+    CloseHandle(squatter);
+}
+
+// The registry's own name for a key of this user's hive.
+static std::wstring kernelName(const std::wstring& path) {
+    HANDLE token = nullptr;
+    BYTE user[256]{};
+    DWORD size = 0;
+    LPWSTR sid = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+    ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+    const std::wstring name = L"\\REGISTRY\\USER\\" + std::wstring(sid ? sid : L"") + L"\\" + path;
+    LocalFree(sid);
+    CloseHandle(token);
+    return name;
+}
+
+// A change no notification reports is still found by the read through the
+// path, about once a second.
+TEST_F(VarnokProcessTest, ALinkPointedElsewhereIsFoundByTheReadThroughThePath) {
+    stop();
+    const ScratchKey a{L"Software\\VarnokTests\\LinkA"}, b{L"Software\\VarnokTests\\LinkB"};
+    a.setString(L"Start Page", L"http://ref.example/");
+    b.setString(L"Start Page", L"http://evil.example/");
+    page.eraseKey();
+    // The watched key made a link to A; pointing it at B changes no name and
+    // no value that a notification reports.
+    HKEY link = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, page.path().c_str(), 0, nullptr,
+                              REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS, nullptr, &link, nullptr),
+              ERROR_SUCCESS);
+    const auto pointAt = [&](const ScratchKey& k) {
+        const std::wstring to = kernelName(k.path());
+        RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(to.c_str()),
+                       static_cast<DWORD>(to.size() * sizeof(wchar_t)));
+    };
+    pointAt(a);
+    start();
+    auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
+    pointAt(b);
+    const auto seen = no.get();
+    EXPECT_TRUE(seen && seen->text.find(L"'http://evil.example/'") != std::wstring::npos) << "asked within 5 s";
+    EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; })) << "No writes through the link";
+    stop();
+    // The link itself goes, not the key it points at.
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")))(link);
+    RegCloseKey(link);
 }

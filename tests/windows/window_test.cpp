@@ -129,11 +129,11 @@ int iconWidth(HICON icon) {
     return bm.bmWidth;
 }
 
-// The sizes Windows asks for: small 16 and big 32 px at 96 dpi; the tray
-// shows the small one.
-void expectIconsFor(int dpi, HWND window, HICON tray) {
-    EXPECT_EQ(iconWidth(tray), MulDiv(16, dpi, 96)) << "tray at " << dpi << " dpi";
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0)), tray);
+// The sizes Windows asks for: small 16 and big 32 px at 96 dpi. The tray
+// shows a small one at the taskbar's density, whatever the window's monitor.
+void expectIconsFor(int dpi, int taskbarDpi, HWND window, HICON tray) {
+    EXPECT_EQ(iconWidth(tray), MulDiv(16, taskbarDpi, 96)) << "tray with the window at " << dpi << " dpi";
+    EXPECT_EQ(iconWidth(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0))), MulDiv(16, dpi, 96));
     EXPECT_EQ(iconWidth(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0))), MulDiv(32, dpi, 96));
 }
 
@@ -215,7 +215,7 @@ TEST_F(MainWindowTest, StartsHiddenTopmostAndEveryWindowHasTheDesignedLayout) {
         ASSERT_EQ(dpi, std::stoi(set)) << "the prefix's LogPixels did not take";
     }
     expectLaidOut(hwnd(), dpi, {705, 450, 5400, 1170}, kMainControls);
-    expectIconsFor(dpi, hwnd(), notifyIcon.icon());
+    expectIconsFor(dpi, dpi, hwnd(), notifyIcon.icon());
     EXPECT_TRUE(dpi != 96 || twipsToPixels(5400, dpi) == 360); // anchors the conversion the checks use
 
     // An image for each size asked for from 100 to 200 %, and the largest.
@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, FollowsADpiChangeWithLayoutFontsIconsAndTheInputBox) {
             HWND keeps = GetDlgItem(w, w == about ? IDC_FORM2_LABEL2 : IDC_CMDCHANGE);
             EXPECT_EQ(fontHeight(keeps), -MulDiv(825, dpi, 7200)) << dpi << " dpi";
         }
-        expectIconsFor(dpi, hwnd(), notifyIcon.icon());
+        expectIconsFor(dpi, system, hwnd(), notifyIcon.icon());
     }
     SendMessageW(about, WM_CLOSE, 0, 0);
 

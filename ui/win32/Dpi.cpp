@@ -13,6 +13,7 @@ F user32Function(const char* name) {
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 
 } // namespace
 
@@ -33,6 +34,21 @@ int metricAt(int index, int dpi) {
     if (getSystemMetricsForDpi) return getSystemMetricsForDpi(index, static_cast<UINT>(dpi));
     // Without it the measures are the system density's: scale them.
     return MulDiv(GetSystemMetrics(index), dpi, systemDpi());
+}
+
+LOGFONTW messageFontAt(int dpi) {
+    static const auto forDpi = user32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0, static_cast<UINT>(dpi))) return ncm.lfMessageFont;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+    ncm.lfMessageFont.lfHeight = MulDiv(ncm.lfMessageFont.lfHeight, dpi, systemDpi());
+    return ncm.lfMessageFont;
+}
+
+int taskbarDpi() {
+    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    return taskbar ? dpiOf(taskbar) : systemDpi();
 }
 
 SIZE frameAround(SIZE client, DWORD style, DWORD exStyle, int dpi) {

@@ -13,6 +13,11 @@ int systemDpi();
 int dpiOf(HWND window);
 // A system measure (GetSystemMetrics' SM_...) at this density.
 int metricAt(int index, int dpi);
+// The font of message boxes at this density.
+LOGFONTW messageFontAt(int dpi);
+// The density of the taskbar, whose notification area shows the program's
+// icon; the system's where there is no taskbar window.
+int taskbarDpi();
 // The size of a window whose client area has this size at this density.
 SIZE frameAround(SIZE client, DWORD style, DWORD exStyle, int dpi);
 // Moves and sizes a window to this rectangle, leaving its stacking and the

@@ -94,11 +94,39 @@ INT_PTR CALLBACK inputBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
 } // namespace
 
 Answer Win32Dialogs::askYesNo(const std::wstring& text, const std::wstring& title) {
+    // The box takes the foreground from whatever the user is typing in: a
+    // stray Enter or Space must keep the page, not accept a change.
     const int r = MessageBoxW(owner_, text.c_str(), title.c_str(),
-                              MB_YESNO | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
+                              MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
     if (r == IDYES) return Answer::Yes;
     if (r == IDNO) return Answer::No;
     return Answer::Other;
+}
+
+// Measured as a message box lays its text out: in the message font of the
+// owner's density, wrapped at words. Boxes wrap at a width of their own
+// choosing, never narrower than kNarrowest at 96 dpi, and a narrower wrap
+// only makes the text taller: measured there, the height is the most it can
+// take. What is left of the work area must hold the text; the rest of the
+// box (title, icon, buttons, margins) takes at most the reserve.
+bool Win32Dialogs::questionFits(const std::wstring& text) const {
+    constexpr int kNarrowest = 280, kReserveWide = 120, kReserveHigh = 160;
+    const int dpi = ownerDpi_ ? ownerDpi_ : systemDpi();
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTOPRIMARY), &mi)) return true;
+    const platform::unique_hdc dc(CreateCompatibleDC(nullptr));
+    const LOGFONTW lf = messageFontAt(dpi);
+    const platform::unique_hfont font(CreateFontIndirectW(&lf));
+    if (!dc || !font) return true;
+    const HGDIOBJ old = SelectObject(dc.get(), font.get());
+    RECT r{0, 0, MulDiv(kNarrowest, dpi, USER_DEFAULT_SCREEN_DPI), 0};
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(dc.get(), old);
+    const RECT& work = mi.rcWork;
+    return r.right - r.left <= work.right - work.left - MulDiv(kReserveWide, dpi, USER_DEFAULT_SCREEN_DPI) &&
+           r.bottom - r.top <= work.bottom - work.top - MulDiv(kReserveHigh, dpi, USER_DEFAULT_SCREEN_DPI);
 }
 
 void Win32Dialogs::inform(const std::wstring& text, const std::wstring& title) {

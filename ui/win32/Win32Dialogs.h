@@ -16,6 +16,7 @@ public:
     void setOwnerDpi(int dpi) { ownerDpi_ = dpi; }
 
     Answer askYesNo(const std::wstring& text, const std::wstring& title) override;
+    bool questionFits(const std::wstring& text) const override;
     void inform(const std::wstring& text, const std::wstring& title) override;
     std::wstring inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) override;
 
