@@ -4,6 +4,8 @@
 // installer's own session and not under Wine; the exit message works in both.
 #include <windows.h>
 
+#include <msiquery.h>
+
 #include "varnok_contract.h"
 
 namespace {
@@ -14,16 +16,17 @@ constexpr int kMaxWindows = 8;
 
 } // namespace
 
-// Called by msiexec with the install session's handle, which is not needed.
 // Always succeeds: a Varnok that will not end leaves the file in use, which
 // Windows Installer then handles as for any other program (Restart Manager,
-// or a replacement at the next restart).
-extern "C" __declspec(dllexport) UINT __stdcall CloseVarnok(ULONG_PTR) {
+// or a replacement at the next restart). Sets VarnokWasRunning when it ended
+// one, so that the upgrade starts it again.
+extern "C" __declspec(dllexport) UINT __stdcall CloseVarnok(MSIHANDLE session) {
     const UINT exitMessage = RegisterWindowMessageW(VARNOK_EXIT_MESSAGE_W);
     // One Varnok per session, but a new one may start while the last ends.
     for (int i = 0; i < kMaxWindows; ++i) {
         const HWND window = FindWindowW(VARNOK_WINDOW_CLASS_W, nullptr);
         if (!window) break;
+        MsiSetPropertyW(session, L"VarnokWasRunning", L"1");
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
         const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);

@@ -132,6 +132,10 @@ void MainWindow::onCreate() {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     showMessage_ = RegisterWindowMessageW(VARNOK_SHOW_MESSAGE_W);
     exitMessage_ = RegisterWindowMessageW(VARNOK_EXIT_MESSAGE_W);
+    // Run elevated, Varnok would lose these to UIPI: the shell's restart
+    // (the icon would never come back) and a second start's request.
+    ChangeWindowMessageFilterEx(hwnd_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
+    ChangeWindowMessageFilterEx(hwnd_, showMessage_, MSGFLT_ALLOW, nullptr);
 
     s_.Timer1.attach(hwnd_);
     s_.trayRetry.attach(hwnd_);

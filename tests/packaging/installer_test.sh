@@ -3,10 +3,10 @@
 # throwaway prefix of scripts/with-wine.sh: what they leave behind, and that
 # they start and stop Varnok.
 #   installer_test.sh SETUP_EXE WINDOW_PROBE_EXE ICON SOURCE_DIR VERSION
-#                     MSI LATER_MSI LATER_VERSION
+#                     MSI LATER_MSI LATER_VERSION FILE_HOLDER_EXE
 set -uo pipefail
 
-setup=$1 probe=$2 icon=$3 source_dir=$4 version=$5 msi=$6 later_msi=$7 later_version=$8
+setup=$1 probe=$2 icon=$3 source_dir=$4 version=$5 msi=$6 later_msi=$7 later_version=$8 holder=$9
 
 if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" != "${VARNOK_TEST_PREFIX:-}" ]; then
     echo "installer_test: run it through scripts/with-wine.sh (it makes a throwaway WINEPREFIX)" >&2
@@ -20,9 +20,11 @@ inst_win='C:\Program Files\Varnok'
 inst="$WINEPREFIX/drive_c/Program Files/Varnok"
 shortcut_dir="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Varnok"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnok'
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+user_run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 log=$(mktemp "${TMPDIR:-/tmp}/varnok-installer-test.XXXXXX")
-trap 'rm -f "$log"' EXIT
+trace=$(mktemp "${TMPDIR:-/tmp}/varnok-installer-trace.XXXXXX")
+trap 'rm -f "$log" "$trace"' EXIT
 
 failures=0
 fail() { echo "  FAIL: $*"; failures=$((failures + 1)); }
@@ -44,6 +46,18 @@ installed_varnok_pids() {
         tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
         tr '\0' '\n' 2>/dev/null <"$p/cmdline" | grep -qiF "$inst_win\\varnok.exe" && echo "${p#/proc/}"
     done
+}
+
+# The image of the process that started varnok.exe, from a WINEDEBUG=+process
+# trace: each new process is logged with its first thread, and every call
+# with the calling thread. Empty when a process not in the trace (the
+# installer itself) started it.
+varnok_started_by() {
+    tr -d '\r' <"$1" | awk -v q='"' '
+        / pid [0-9a-f]+ tid [0-9a-f]+ handles/ {
+            split($0, part, q); tid = $0; sub(/.* tid /, "", tid); sub(/ .*/, "", tid); image[tid] = part[2] }
+        /NtCreateUserProcess .*varnok\.exe" image/ { starter = substr($0, 1, index($0, ":") - 1) }
+        END { if (starter != "") print image[starter] }'
 }
 
 # A window outlives its process by a moment; give the process that moment.
@@ -84,6 +98,7 @@ check_installed() {
     local run
     run=$(wine reg query "$run_key" /v Varnok 2>>"$log")
     [ "$(value_of "$run" Varnok)" = "\"$inst_win\\varnok.exe\"" ] || fail "Run value is '$(value_of "$run" Varnok)'"
+    wine reg query "$user_run_key" /v Varnok >>"$log" 2>&1 && fail "a per-user Run value is there"
 
     local key bytes size
     key=$(wine reg query "$uninstall_key" 2>>"$log") || { fail "no uninstall key"; return; }
@@ -109,13 +124,16 @@ check_removed() {
     [ ! -e "$inst" ] || fail "$inst_win is still there: $(ls -A "$inst" | tr '\n' ' ')"
     [ ! -e "$shortcut_dir" ] || fail "the Start-menu folder is still there: $(ls -A "$shortcut_dir" | tr '\n' ' ')"
     wine reg query "$run_key" /v Varnok >>"$log" 2>&1 && fail "the Run value is still there"
+    wine reg query "$user_run_key" /v Varnok >>"$log" 2>&1 && fail "the per-user Run value is still there"
     wine reg query "$uninstall_key" >>"$log" 2>&1 && fail "the uninstall key is still there"
     wine_run "$probe" VarnokForm1 absent 5000 || fail "a Varnok window is still open"
     wait_no_installed_varnok || fail "Varnok is still running: pid $(installed_varnok_pids)"
 }
 
-group "silent install with /NOSTART"
+group "silent install with /NOSTART; the sign-in entry is per machine"
 carries_icon "$setup" "$icon" || fail "the installer does not show Varnok's icon"
+# Earlier installers wrote it for the installing account.
+wine reg add "$user_run_key" /v Varnok /d "\"$inst_win\\varnok.exe\"" /f >>"$log" 2>&1
 wine_run "$setup" /S /NOSTART || fail "the installer exited with $?"
 check_installed
 carries_icon "$inst/Uninstall.exe" "$icon" || fail "the uninstaller does not show Varnok's icon"
@@ -149,11 +167,14 @@ fi
 [ "$(ls -A "$inst" 2>/dev/null)" = Uninstall.exe ] && rm "$inst/Uninstall.exe" && rmdir "$inst"
 check_removed
 
-group "silent install starts Varnok; installing again replaces the running one"
-wine_run "$setup" /S || fail "the installer exited with $?"
+group "silent install starts Varnok through the shell; installing again replaces the running one"
+: >"$trace"
+WINEDEBUG=+process timeout 120 wine "$setup" /S >>"$trace" 2>&1 || fail "the installer exited with $?"
 wine_run "$probe" VarnokForm1 present 10000 || fail "the installer did not start Varnok"
 first=$(installed_varnok_pids)
 [ -n "$first" ] || fail "the running Varnok is not the installed one"
+starter=$(varnok_started_by "$trace")
+[[ $starter == *\\explorer.exe ]] || fail "varnok.exe was started by '$starter', not by explorer.exe"
 wine_run "$setup" /S || fail "the second installer exited with $?"
 for pid in $first; do
     state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null)
@@ -177,6 +198,46 @@ if [[ $quiet =~ ^\"([^\"]+)\"\ (.*)$ ]]; then
 else
     fail "QuietUninstallString '$quiet' is not a quoted program and its switches"
 fi
+check_removed
+
+group "silent install as the system account starts no Varnok"
+# Wine cannot run it as SYSTEM: the test hook names this account's SID as
+# the system account's instead.
+sid=$(wine reg query HKU 2>>"$log" | tr -d '\r' | grep -o 'S-1-5-21-[0-9-]*' | head -n1)
+: >"$trace"
+VARNOK_TEST_SYSTEM_SID=$sid WINEDEBUG=+process timeout 120 wine "$setup" /S >>"$trace" 2>&1 \
+    || fail "the installer exited with $?"
+grep -q 'CreateProcessInternalW .*varnok\.exe' "$trace" && fail "the installer started Varnok as '$sid'"
+check_installed
+
+group "an update keeps the sign-in entry left out"
+wine reg delete "$run_key" /v Varnok /f >>"$log" 2>&1
+wine_run "$setup" /S /NOSTART || fail "the installer exited with $?"
+wine reg query "$run_key" /v Varnok >>"$log" 2>&1 && fail "the update put the Run value back"
+
+group "a program file held open (another session's Varnok): install and uninstall finish at the restart"
+pending() {
+    wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
+        2>>"$log" | tr -d '\r' | grep -c "$1"
+}
+held=$(mktemp "${TMPDIR:-/tmp}/varnok-held.XXXXXX")
+wine "$holder" "$inst_win\\varnok.exe" >"$held" 2>&1 &
+holder_job=$!
+for _ in $(seq 100); do grep -q held "$held" && break; sleep 0.1; done
+grep -q held "$held" || fail "file_holder did not open varnok.exe: $(cat "$held")"
+# 3010, the restart is needed; a Unix exit status keeps its low byte, 194.
+wine_run "$setup" /S /NOSTART; status=$?
+[ "$status" = 194 ] || fail "the installer over a held varnok.exe exited with $status, not 3010 (194)"
+[ "$(pending 'varnok\.exe\.new')" -ge 1 ] || fail "no replacement of varnok.exe is pending"
+wine_run "$inst/Uninstall.exe" /S "${in_place[@]}"; status=$?
+[ "$status" = 194 ] || fail "the uninstaller of a held varnok.exe exited with $status, not 3010 (194)"
+wine reg query "$uninstall_key" >>"$log" 2>&1 && fail "the uninstall key is still there"
+[ -f "$inst/varnok.exe" ] || fail "the held varnok.exe is gone already"
+# The restart: the holder ends, then Wine carries out what is pending.
+kill "$holder_job" 2>/dev/null; wait "$holder_job" 2>/dev/null; rm -f "$held"
+rm -f "$inst/Uninstall.exe"
+timeout 120 wineboot -r >>"$log" 2>&1
+wineserver -w
 check_removed
 
 # The MSI: per machine, its sign-in entry in HKLM, its entry under its
@@ -263,24 +324,52 @@ run=$(wine reg query "$hklm_run_key" /v Varnok 2>>"$log")
 [ "$(value_of "$run" Varnok)" = "\"$inst_win\\varnok.exe\"" ] || fail "HKLM Run value is '$(value_of "$run" Varnok)'"
 start_installed_varnok
 
-group "MSI: a later version ends the running Varnok, replaces it and leaves one entry"
+group "MSI: a later version replaces the running Varnok, starts it again through the shell, one entry"
 earlier=$running
-wine_run msiexec /i "$later_msi_win" /qn || fail "msiexec /i of $later_version exited with $?"
+: >"$trace"
+WINEDEBUG=+process timeout 120 wine msiexec /i "$later_msi_win" /qn >>"$trace" 2>&1 \
+    || fail "msiexec /i of $later_version exited with $?"
 ended "$earlier" || fail "the Varnok that was running (pid $earlier) was not ended"
+running=""
+for _ in $(seq 100); do
+    running=$(installed_varnok_pids)
+    [ -n "$running" ] && break
+    sleep 0.1
+done
+[ "$(wc -w <<<"$running")" = 1 ] || fail "after the upgrade, Varnok runs as pids '$running', not once"
+starter=$(varnok_started_by "$trace")
+[[ $starter == *\\explorer.exe ]] || fail "varnok.exe was started by '$starter', not by explorer.exe"
 check_msi_installed "$later_version"
 wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 || fail "the upgrade lost the Run value"
 
+group "MSI: a repair leaves the running Varnok running"
+wine_run "$probe" VarnokForm1 present 10000 || fail "no Varnok window before the repair"
+before=$(installed_varnok_pids)
+# What msiexec /fva does (Wine's /f takes neither a path nor a product
+# code): every file again, replaced whatever its version.
+wine_run msiexec /i "$later_msi_win" REINSTALL=ALL REINSTALLMODE=vamus /qn || fail "the repair exited with $?"
+[ "$(installed_varnok_pids)" = "$before" ] || fail "Varnok ran as '$before' and now as '$(installed_varnok_pids)'"
+check_msi_installed "$later_version"
+
 group "MSI: msiexec /x /qn ends Varnok and leaves nothing behind"
-start_installed_varnok
 wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
 ended "$running" || fail "msiexec /x left Varnok (pid $running) running"
 check_msi_removed
 
-group "MSI: AUTOSTART=0 installs no Run entry"
-wine_run msiexec /i "$msi_win" AUTOSTART=0 /qn || fail "msiexec /i AUTOSTART=0 exited with $?"
-[ -f "$inst/varnok.exe" ] || fail "varnok.exe is not installed"
-wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 && fail "a Run value was written despite AUTOSTART=0"
-wine_run msiexec /x "$msi_win" /qn || fail "msiexec /x exited with $?"
+group "MSI: AUTOSTART given at install is kept by an upgrade, unless given again"
+run_value() { wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 && echo present || echo absent; }
+# AUTOSTART at install, at the upgrade (- for none), the Run value after each.
+for case in "AUTOSTART=0 - absent absent" "- AUTOSTART=0 present absent" "AUTOSTART=0 AUTOSTART=1 absent present"; do
+    read -r at_install at_upgrade after_install after_upgrade <<<"$case"
+    args=(); [ "$at_install" = - ] || args=("$at_install")
+    wine_run msiexec /i "$msi_win" "${args[@]}" /qn || fail "msiexec /i $at_install exited with $?"
+    [ "$(run_value)" = "$after_install" ] || fail "after an install with $at_install the Run value is $(run_value)"
+    args=(); [ "$at_upgrade" = - ] || args=("$at_upgrade")
+    wine_run msiexec /i "$later_msi_win" "${args[@]}" /qn || fail "msiexec /i of $later_version exited with $?"
+    [ "$(run_value)" = "$after_upgrade" ] \
+        || fail "after $at_install, an upgrade with $at_upgrade leaves the Run value $(run_value)"
+    wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
+done
 check_msi_removed
 
 if [ "$failures" -ne 0 ]; then
