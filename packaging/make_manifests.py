@@ -40,7 +40,9 @@ def msi_properties(msi):
 
 
 def scalar(value):
-    """A YAML scalar that every reader takes as this very string."""
+    """A YAML scalar that every reader takes as this very string (or number)."""
+    if isinstance(value, int):
+        return str(value)
     if re.fullmatch(r"[A-Za-z0-9/][A-Za-z0-9 ._/:=<>+-]*", value) \
             and ": " not in value and not value.endswith((" ", ":")) \
             and not re.fullmatch(r"[0-9.]+|true|false|yes|no|on|off|null", value, re.I):
@@ -110,6 +112,9 @@ def main():
          "InstallerUrl": url(setup), "InstallerSha256": sha256(setup).upper(),
          "InstallerSwitches": {"Silent": "/S", "SilentWithProgress": "/S",
                                "InstallLocation": "/D=<INSTALLPATH>"},
+         # A varnok.exe held open by another session is replaced at the
+         # next restart: the installer then ends with 3010, not a failure.
+         "ExpectedReturnCodes": [{"InstallerReturnCode": 3010, "ReturnResponse": "rebootRequiredToFinish"}],
          "ElevationRequirement": "elevatesSelf"},
         {"Architecture": "x64", "InstallerType": "wix", "Scope": "machine",
          "InstallerUrl": url(msi), "InstallerSha256": sha256(msi).upper(),

@@ -55,6 +55,14 @@ SCHEMAS = {
                           "Scope": {"enum": ["user", "machine"]},
                           "InstallerUrl": URL, "InstallerSha256": SHA, "ProductCode": CODE,
                           "ReleaseDate": {"pattern": r"^\d{4}-\d{2}-\d{2}$"},
+                          "ExpectedReturnCodes": {"type": "array", "items": {
+                              "required": ["InstallerReturnCode", "ReturnResponse"],
+                              "properties": {"ReturnResponse": {"enum": [
+                                  "packageInUse", "installInProgress", "fileInUse", "missingDependency",
+                                  "diskFull", "insufficientMemory", "noNetwork", "contactSupport",
+                                  "rebootRequiredToFinish", "rebootRequiredForInstall", "rebootInitiated",
+                                  "cancelledByUser", "alreadyInstalled", "downgrade", "blockedByPolicy",
+                                  "systemNotSupported", "custom"]}}}},
                           "AppsAndFeaturesEntries": {"type": "array", "items": {
                               "properties": {"UpgradeCode": CODE, "ProductCode": CODE}}}}}})},
 }
@@ -113,6 +121,8 @@ for kind, inst in by_type.items():
         check(b"NullsoftInst" in open(path, "rb").read(), "nullsoft: %s is no NSIS installer" % path)
         check(inst["InstallerSwitches"]["Silent"] == "/S" and inst["Scope"] == "machine",
               "nullsoft: switches %s" % inst["InstallerSwitches"])
+        check({"InstallerReturnCode": "3010", "ReturnResponse": "rebootRequiredToFinish"} in
+              inst.get("ExpectedReturnCodes", []), "nullsoft: 3010 (a file replaced at restart) is no failure")
     else:
         out = subprocess.run(["msiinfo", "export", path, "Property"], check=True,
                              capture_output=True, text=True).stdout
