@@ -88,10 +88,18 @@ TEST_F(VarnokProcessTest, TrayMenuOpensTheAboutWindowWhoseLinkStartsAMail) {
     const bool received = waitFor([&] {
         std::ifstream in(narrow(argsFile));
         got.assign(std::istreambuf_iterator<char>(in), {});
-        return got.find("mailto:varnok@example.org") != std::string::npos;
+        return got.find("mailto:varnok@example.org") != std::string::npos && got.find("\ncwd=") != std::string::npos &&
+               got.back() == '\n';
     }, 15000);
     std::printf("mail program received: %s\n", got.c_str());
     EXPECT_TRUE(received) << got;
+    // Through a code page that cannot hold the name, the shell got question
+    // marks and started the mail program somewhere else.
+    std::string utf8(folder.size() * 4, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, folder.c_str(), static_cast<int>(folder.size()), utf8.data(),
+                                    static_cast<int>(utf8.size()), nullptr, nullptr));
+    const std::string name = utf8.substr(utf8.rfind('\\') + 1);
+    EXPECT_NE(got.find(name + "\n"), std::string::npos) << "the link's folder reached the shell whole";
     DeleteFileW(argsFile.c_str());
     stop();
     DeleteFileW(exePath.c_str());
