@@ -15,7 +15,7 @@ enum class DpiFunctions { PerWindow, PerMonitor, SessionOnly };
 
 // Makes the functions below do, for as long as it lives, what they do on a
 // system with no more than `most`: how the fallbacks are run where the later
-// functions exist. One thread's, like the windows.
+// functions exist. Made and ended on the windows' thread.
 class [[nodiscard]] DpiFunctionsAtMost {
 public:
     explicit DpiFunctionsAtMost(DpiFunctions most);
