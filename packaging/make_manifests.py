@@ -21,6 +21,10 @@ NAME = "Varnok"
 MANIFEST_VERSION = "1.12.0"
 LOCALE = "en-US"
 LICENSE = "MIT"
+# Varnok runs on Windows 7 SP1 and later, winget itself on Windows 10 1809
+# and later: the later of the two. Windows 10 LTSC 2019 and Server 2019 are
+# 1809, where Internet Explorer still runs.
+MINIMUM_OS_VERSION = "10.0.17763.0"
 
 
 def sha256(path):
@@ -133,7 +137,7 @@ def main():
                     License=LICENSE, ShortDescription=summary, Moniker="varnok",
                     Tags=["internet-explorer", "start-page", "tray"]))
     write_yaml(os.path.join(winget, PACKAGE_ID + ".installer.yaml"), "installer",
-               dict(common, Platform=["Windows.Desktop"],
+               dict(common, Platform=["Windows.Desktop"], MinimumOSVersion=MINIMUM_OS_VERSION,
                     ReleaseDate=datetime.datetime.fromtimestamp(
                         epoch, datetime.timezone.utc).strftime("%Y-%m-%d"),
                     Installers=installers))

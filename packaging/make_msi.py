@@ -4,8 +4,9 @@
 make_msi.py OUT.msi WXS VERSION PUBLISHER EPOCH_FILE EXE README LICENSE ICON ACTIONS_DLL
 
 wixl stamps the build time and a random package code into the summary
-information and cannot give a component a condition; this script fills in
-what wixl leaves out, so that the result depends on its inputs alone.
+information and cannot give a component or the product a condition; this
+script fills in what wixl leaves out, so that the result depends on its
+inputs alone.
 """
 import datetime
 import hashlib
@@ -20,6 +21,11 @@ import uuid
 import olefile
 
 # Summary-information property ids (MS-OLEPS, Windows Installer's use).
+# wixl 0.101 takes no launch conditions: a <Condition Message="..."> with
+# its condition in CDATA, under <Product>, is taken out of what wixl reads
+# and written into the LaunchCondition table.
+LAUNCH_CONDITION = re.compile(r'\s*<Condition Message="([^"]*)">\s*<!\[CDATA\[(.*?)\]\]>\s*</Condition>', re.S)
+
 PID_REVNUMBER = 9  # the package code
 PID_CREATE_DTM = 12
 PID_LASTSAVE_DTM = 13
@@ -94,10 +100,18 @@ def main():
         msi = os.path.join(work, "varnok.msi")
         summary = "Varnok %s, built %s" % (
             version, datetime.datetime.fromtimestamp(epoch, datetime.timezone.utc).strftime("%Y-%m-%d"))
+        source = os.path.join(work, "varnok.wxs")
+        with open(source, "w", encoding="utf-8") as f:
+            f.write(LAUNCH_CONDITION.sub("", wxs_text))
         subprocess.run(["wixl", "-a", "x64",
                         "-D", "Version=" + version, "-D", "ProductCode=" + str(product_code),
                         "-D", "Publisher=" + publisher, "-D", "Summary=" + summary,
-                        "-o", msi, os.path.abspath(wxs)], check=True, cwd=work)
+                        "-o", msi, source], check=True, cwd=work)
+        for message, condition in LAUNCH_CONDITION.findall(wxs_text):
+            if "'" in message + condition:
+                sys.exit("make_msi: a launch condition with a single quote")
+            msibuild_query(msi, "INSERT INTO `LaunchCondition` (`Condition`, `Description`) "
+                                "VALUES ('%s', '%s')" % (condition.strip(), message))
 
         # wixl 0.101 has no component conditions: AUTOSTART=0 leaves out the
         # sign-in entry through the Component table's Condition column.

@@ -18,8 +18,13 @@ void Win32Launcher::shellExecute(NativeWindow owner, const std::wstring& operati
     if (!comStarted_) {
         comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     }
-    const std::string op = toAnsi(operation), f = toAnsi(file), p = toAnsi(parameters), d = toAnsi(directory);
-    ShellExecuteA(static_cast<HWND>(owner), op.c_str(), f.c_str(), p.c_str(), d.c_str(), show);
+    const auto op = toAnsi(operation), f = toAnsi(file), p = toAnsi(parameters);
+    // What the code page cannot name is not launched as something else.
+    if (!op || !f || !p) return;
+    // A folder that cannot be named leaves the shell its default: Varnok's
+    // current folder.
+    const auto d = toAnsiFolder(directory);
+    ShellExecuteA(static_cast<HWND>(owner), op->c_str(), f->c_str(), p->c_str(), d ? d->c_str() : nullptr, show);
 }
 
 } // namespace platform

@@ -57,7 +57,7 @@ bool Win32NotifyIcon::add(const std::wstring& tip) {
     // then spaces.
     constexpr size_t field = 64;
     std::memset(nid.szTip, ' ', field);
-    const std::string ansi = toAnsi(tip).substr(0, field - 1);
+    const std::string ansi = toAnsi(tip).value_or(std::string()).substr(0, field - 1);
     std::memcpy(nid.szTip, ansi.c_str(), ansi.size() + 1);
     // A shell still starting at sign-in can report a failed add and show the
     // icon all the same; then a second add fails as a duplicate, and a

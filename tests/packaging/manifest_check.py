@@ -45,8 +45,8 @@ SCHEMAS = {
                            ShortDescription={"minLength": 3, "maxLength": 256},
                            Tags={"type": "array", "maxItems": 16, "uniqueItems": True,
                                  "items": {"minLength": 1, "maxLength": 40}})},
-    "installer": {"required": ["PackageIdentifier", "PackageVersion", "Installers"],
-                  "properties": dict(COMMON, Installers={"type": "array", "minItems": 1, "items": {
+    "installer": {"required": ["PackageIdentifier", "PackageVersion", "MinimumOSVersion", "Installers"],
+                  "properties": dict(COMMON, MinimumOSVersion={"pattern": r"^\d+(\.\d+){0,3}$"}, Installers={"type": "array", "minItems": 1, "items": {
                       "required": ["Architecture", "InstallerType", "InstallerUrl", "InstallerSha256"],
                       "properties": {
                           "Architecture": {"enum": ["x86", "x64", "arm", "arm64", "neutral"]},
@@ -100,6 +100,10 @@ def shipped(url):
     return path, hashlib.sha256(open(path, "rb").read()).hexdigest()
 
 
+# No lower than winget's own Windows 10 1809, nor higher: LTSC 2019 and
+# Server 2019 are 1809, and Internet Explorer still runs there.
+minimum = manifests["installer"][1].get("MinimumOSVersion", "0")
+check(tuple(map(int, minimum.split("."))) == (10, 0, 17763, 0), "winget: MinimumOSVersion %s" % minimum)
 meta = manifests["defaultLocale"][1]
 by_type = {i["InstallerType"]: i for i in manifests["installer"][1]["Installers"]}
 check(sorted(by_type) == ["nullsoft", "wix", "zip"], "installer types %s" % sorted(by_type))

@@ -8,6 +8,7 @@
 #include <functional>
 #include <iterator>
 
+#include "platform/win32/Ansi.h"
 #include "tests/windows/VarnokProcess.h"
 
 #include <sddl.h>
@@ -100,6 +101,15 @@ TEST_F(VarnokProcessTest, TrayMenuOpensTheAboutWindowWhoseLinkStartsAMail) {
                                     static_cast<int>(utf8.size()), nullptr, nullptr));
     const std::string name = utf8.substr(utf8.rfind('\\') + 1);
     EXPECT_NE(got.find(name + "\n"), std::string::npos) << "the link's folder reached the shell whole";
+    // Where the manifest's UTF-8 does not take (before Windows 10 1903) and
+    // the user's code page cannot hold the name, the shell gets the folder's
+    // short name: never question marks, nor look-alikes of other characters.
+    EXPECT_FALSE(platform::toAnsi(folder, 1252));
+    EXPECT_FALSE(platform::toAnsi(L"C:\\Temp\uFF3C..", 1252)) << "a fullwidth backslash taken for '\\'";
+    const std::string shortName = platform::toAnsiFolder(folder, 1252).value_or("");
+    wchar_t named[MAX_PATH]{};
+    GetLongPathNameW(std::wstring(shortName.begin(), shortName.end()).c_str(), named, MAX_PATH);
+    EXPECT_EQ(named, folder) << "short name " << shortName;
     DeleteFileW(argsFile.c_str());
     stop();
     DeleteFileW(exePath.c_str());

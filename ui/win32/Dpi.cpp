@@ -6,16 +6,53 @@ namespace ui {
 namespace {
 
 template <typename F>
-F user32Function(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+F function(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
+
+// Windows 10 1607's, found once.
+struct PerWindow {
+    GetDpiForWindowFn getDpiForWindow;
+    GetSystemMetricsForDpiFn getSystemMetricsForDpi;
+    AdjustWindowRectExForDpiFn adjustWindowRectExForDpi;
+    SystemParametersInfoForDpiFn systemParametersInfoForDpi;
+};
+
+DpiFunctions atMost = DpiFunctions::PerWindow;
+
+const PerWindow& perWindow() {
+    static const PerWindow found = [] {
+        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        return PerWindow{function<GetDpiForWindowFn>(user32, "GetDpiForWindow"),
+                         function<GetSystemMetricsForDpiFn>(user32, "GetSystemMetricsForDpi"),
+                         function<AdjustWindowRectExForDpiFn>(user32, "AdjustWindowRectExForDpi"),
+                         function<SystemParametersInfoForDpiFn>(user32, "SystemParametersInfoForDpi")};
+    }();
+    static const PerWindow none{};
+    return atMost == DpiFunctions::PerWindow ? found : none;
+}
+
+// Windows 8.1's, in a library loaded only where it is needed, and only from
+// the system's folder: never a copy planted beside the program. Windows 7
+// without KB2533623 refuses the flag, and has no such library anyway.
+GetDpiForMonitorFn getDpiForMonitor() {
+    if (atMost == DpiFunctions::SessionOnly) return nullptr;
+    static const auto found = function<GetDpiForMonitorFn>(
+        LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor");
+    return found;
+}
 
 } // namespace
+
+DpiFunctionsAtMost::DpiFunctionsAtMost(DpiFunctions most) : old_(atMost) { atMost = most; }
+DpiFunctionsAtMost::~DpiFunctionsAtMost() { atMost = old_; }
 
 int systemDpi() {
     platform::unique_screen_dc dc(GetDC(nullptr));
@@ -24,20 +61,27 @@ int systemDpi() {
 }
 
 int dpiOf(HWND window) {
-    static const auto getDpiForWindow = user32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    const int dpi = getDpiForWindow && window ? static_cast<int>(getDpiForWindow(window)) : 0;
-    return dpi > 0 ? dpi : systemDpi();
+    if (!window) return systemDpi();
+    if (const auto forWindow = perWindow().getDpiForWindow) {
+        const int dpi = static_cast<int>(forWindow(window));
+        if (dpi > 0) return dpi;
+    } else if (const auto forMonitor = getDpiForMonitor()) {
+        UINT x = 0, y = 0;
+        if (SUCCEEDED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) && y > 0) {
+            return static_cast<int>(y);
+        }
+    }
+    return systemDpi();
 }
 
 int metricAt(int index, int dpi) {
-    static const auto getSystemMetricsForDpi = user32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
-    if (getSystemMetricsForDpi) return getSystemMetricsForDpi(index, static_cast<UINT>(dpi));
+    if (const auto forDpi = perWindow().getSystemMetricsForDpi) return forDpi(index, static_cast<UINT>(dpi));
     // Without it the measures are the system density's: scale them.
     return MulDiv(GetSystemMetrics(index), dpi, systemDpi());
 }
 
 LOGFONTW messageFontAt(int dpi) {
-    static const auto forDpi = user32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+    const auto forDpi = perWindow().systemParametersInfoForDpi;
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof ncm;
     if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0, static_cast<UINT>(dpi))) return ncm.lfMessageFont;
@@ -52,7 +96,7 @@ int taskbarDpi() {
 }
 
 SIZE frameAround(SIZE client, DWORD style, DWORD exStyle, int dpi) {
-    static const auto adjustForDpi = user32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    const auto adjustForDpi = perWindow().adjustWindowRectExForDpi;
     RECT r{0, 0, client.cx, client.cy};
     if (adjustForDpi) {
         adjustForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi));

@@ -1,11 +1,31 @@
 #pragma once
 // Display density per window. Windows 10 (1607 and later) tracks a density
-// for each window, that of its monitor; older systems have one for the
-// whole session. The per-window functions are looked up when the program
-// runs, so the same program starts on both and uses the system's there.
+// for each window, that of its monitor; Windows 8.1 tells each monitor's;
+// Windows 7 and 8 have one for the whole session. The later functions are
+// looked up when the program runs, so the same program starts on each and
+// uses what the system has.
 #include <windows.h>
 
 namespace ui {
+
+// What the system tells: each window's density and the measures at any
+// density (Windows 10 1607 and later), each monitor's density alone
+// (Windows 8.1, Windows 10 before 1607), or the session's alone (7 and 8).
+enum class DpiFunctions { PerWindow, PerMonitor, SessionOnly };
+
+// Makes the functions below do, for as long as it lives, what they do on a
+// system with no more than `most`: how the fallbacks are run where the later
+// functions exist. Made and ended on the windows' thread.
+class [[nodiscard]] DpiFunctionsAtMost {
+public:
+    explicit DpiFunctionsAtMost(DpiFunctions most);
+    ~DpiFunctionsAtMost();
+    DpiFunctionsAtMost(const DpiFunctionsAtMost&) = delete;
+    DpiFunctionsAtMost& operator=(const DpiFunctionsAtMost&) = delete;
+
+private:
+    DpiFunctions old_;
+};
 
 // The session's density, in dots per inch.
 int systemDpi();
