@@ -113,7 +113,7 @@ std::vector<Piece> segment(const std::wstring& s, size_t from, size_t to, size_t
         Piece p{i, cp.to, escaped ? escape(cp.c) : s.substr(i, cp.to - i), escaped};
         p.rightToLeft = !escaped && has(cp.c, u::kRightToLeft);
         i = cp.to;
-        for (int kept = 0; !escaped && cp.c != L' ' && kept < kMarksKept && i < to; ++kept) {
+        for (int kept = 0; !escaped && !asciiOnly && cp.c != L' ' && kept < kMarksKept && i < to; ++kept) {
             const CodePoint mark = codePointAt(s, i);
             if ((propsOf(mark.c).flags & (u::kMark | u::kEscape)) != u::kMark) break;
             p.shown.append(s, i, mark.to - i);
@@ -302,8 +302,10 @@ std::vector<Piece> shownLabel(const std::wstring& s, size_t from, size_t to, boo
     }
     const bool escapes = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.escaped; });
     if (ascii || (!escapes && !asciiOnly && readableLabel(label, isTld, tld))) return pieces;
-    std::vector<Piece> encoded;
-    for (wchar_t c : L"xn--" + punycode(label)) encoded.push_back({from, to, std::wstring(1, c)});
+    // Its ASCII characters are kept as they are, and escaped as anywhere else.
+    const std::wstring encodedText = L"xn--" + punycode(label);
+    std::vector<Piece> encoded = segment(encodedText, 0, encodedText.size(), SIZE_MAX, asciiOnly);
+    for (Piece& p : encoded) p.from = p.to = to;
     return encoded;
 }
 
