@@ -171,9 +171,11 @@ std::wstring lowerAscii(std::wstring_view s) {
 }
 
 // Where a value that has the form of an address keeps its scheme, user
-// name and host: [0, end) is never cut, [hostFrom, hostTo) is the host.
+// name and host: [0, end) is never cut, [userFrom, hostTo) is shown label
+// by label, [hostFrom, hostTo) is the host, and the characters of
+// [0, schemeTo) beyond ASCII are escaped: a scheme is ASCII.
 struct Address {
-    size_t hostFrom = 0, hostTo = 0, end = 0;
+    size_t schemeTo = 0, userFrom = 0, hostFrom = 0, hostTo = 0, end = 0;
 };
 
 // As browsers read it: backslashes are slashes, any number of them follows
@@ -190,7 +192,12 @@ Address addressIn(const std::wstring& s) {
         if (scheme == s.size() || s[scheme] != L':') scheme = 0;
     }
     const std::wstring name = lowerAscii(std::wstring_view(s).substr(0, scheme));
-    size_t host = 0;
+    size_t host = 0, schemeTo = 0;
+    // What imitates a scheme before the first two slashes: "httр://", with
+    // a Cyrillic р, or "http：//".
+    size_t slashes = 0;
+    while (slashes + 1 < s.size() && !(isSlash(s[slashes]) && isSlash(s[slashes + 1]))) ++slashes;
+    if (slashes + 1 >= s.size()) slashes = std::wstring::npos;
     if (scheme >= 2 && name.find(L'.') == std::wstring::npos) {
         host = scheme + 1;
         const bool special = name == L"http" || name == L"https" || name == L"ftp" || name == L"ws" || name == L"wss";
@@ -201,25 +208,28 @@ Address addressIn(const std::wstring& s) {
         } else {
             return {};  // mailto:, about: and a drive letter have no host
         }
-    } else if (s.size() >= 2 && isSlash(s[0]) && isSlash(s[1])) {
+    } else if (slashes == 0) {
         host = 2;  // a network path
+    } else if (slashes <= 32 && std::wstring_view(s).substr(0, slashes).find(L' ') == std::wstring_view::npos &&
+               std::any_of(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(slashes), [](wchar_t c) { return c >= 0x80; })) {
+        host = schemeTo = slashes + 2;
     }
     size_t end = host;
     while (end < s.size() && std::wstring_view(L"/\\?#").find(s[end]) == std::wstring_view::npos) ++end;
     if (host == 0) {
         // Without a scheme, what reads as a host name: "www.example.com/".
         const std::wstring_view first = std::wstring_view(s).substr(0, end);
-        if (first.find(L'.') == std::wstring_view::npos || first.find(L' ') != std::wstring_view::npos) return {};
+        if (std::none_of(first.begin(), first.end(), isHostSeparator) || first.find(L' ') != std::wstring_view::npos) return {};
     }
-    Address a{host, end, end};
-    const size_t at = s.rfind(L'@', end == 0 ? 0 : end - 1);
-    if (at != std::wstring::npos && at >= host && at < end) a.hostFrom = at + 1;
+    Address a{schemeTo, host, host, end, end};
+    const size_t at = end == 0 ? std::wstring::npos : s.rfind(L'@', end - 1);
+    if (at != std::wstring::npos && at >= host) a.hostFrom = at + 1;
     if (a.hostFrom < end && s[a.hostFrom] == L'[') {
         const size_t close = s.find(L']', a.hostFrom);
         if (close != std::wstring::npos && close < end) a.hostTo = close + 1;
-    } else {
+    } else if (end > 0) {
         const size_t colon = s.rfind(L':', end - 1);
-        if (colon != std::wstring::npos && colon >= a.hostFrom && end > 0) a.hostTo = colon;
+        if (colon != std::wstring::npos && colon >= a.hostFrom) a.hostTo = colon;
     }
     return a;
 }
@@ -309,23 +319,30 @@ std::vector<Piece> shownLabel(const std::wstring& s, size_t from, size_t to, boo
     return encoded;
 }
 
-// The scheme, user name, host and port, label by label.
+// The scheme, user name, host and port, the user name and host label by
+// label: a user name can read as a host too.
 std::vector<Piece> addressPart(const std::wstring& s, const Address& a, bool asciiOnly) {
-    std::vector<Piece> out = segment(s, 0, a.hostFrom, SIZE_MAX, asciiOnly);
+    std::vector<Piece> out = segment(s, 0, a.userFrom, SIZE_MAX, asciiOnly);
+    for (Piece& p : out) {
+        if (p.from < a.schemeTo && !p.escaped && p.shown[0] >= 0x80) {
+            p = {p.from, p.to, escape(codePointAt(s, p.from).c), true};
+        }
+    }
     std::vector<std::pair<size_t, size_t>> labels;
-    for (size_t i = a.hostFrom;;) {
+    for (size_t i = a.userFrom;;) {
         size_t j = i;
-        while (j < a.hostTo && !isHostSeparator(s[j])) ++j;
+        while (j < a.hostTo && !isHostSeparator(s[j]) && (j >= a.hostFrom || (s[j] != L':' && s[j] != L'@'))) ++j;
         labels.emplace_back(i, j);
         if (j >= a.hostTo) break;
         i = j + 1;
     }
-    // The top-level domain: the last label, or the one before a final dot.
+    // The top-level domain: the host's last label, or the one before a final dot.
     auto tld = labels.rbegin();
-    if (tld->first == tld->second && labels.size() > 1) ++tld;
+    if (tld->first == tld->second && tld + 1 != labels.rend() && (tld + 1)->first >= a.hostFrom) ++tld;
     const std::wstring tldText = lowerAscii(std::wstring_view(s).substr(tld->first, tld->second - tld->first));
+    const bool oneLabel = tld->first == a.hostFrom;
     for (const auto& [from, to] : labels) {
-        append(out, shownLabel(s, from, to, from == tld->first || labels.size() == 1, tldText, asciiOnly));
+        append(out, shownLabel(s, from, to, from == tld->first || (oneLabel && from >= a.hostFrom), tldText, asciiOnly));
         if (to < a.hostTo) append(out, segment(s, to, to + 1, SIZE_MAX, asciiOnly));
     }
     append(out, segment(s, a.hostTo, a.end, SIZE_MAX, asciiOnly));

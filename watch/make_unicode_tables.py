@@ -120,7 +120,7 @@ def flags(cp):
         skeleton = checker.getSkeleton(0, ch)
         if skeleton and all(0x21 <= ord(x) <= 0x7E for x in skeleton):
             f |= 8
-    if bidi[cp] in ("R", "AL"):
+    if bidi[cp] in ("R", "AL", "AN"):
         f |= 16
     if bidi[cp] == "L" and gc != "Cn":
         f |= 32

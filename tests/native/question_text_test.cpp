@@ -44,6 +44,10 @@ TEST(QuestionTextTest, LookalikeHostsShowInTheirAsciiForm) {
         {L"\\\\\u0430\u0440\u0440\u04cf\u0435.com\\x", L"\\\\xn--80ak6aa92e.com\\x"},
         {L"HTTP://user:pw@WWW.EX\u0410MPLE.COM:80/", L"HTTP://user:pw@WWW.xn--EXMPLE-qhf.COM:80/"},
         {L"http://www.example.com\uff0fevil.example/", L"http://www.example.xn--comevil-ou93b.example/"},
+        {L"http://www.ex\u0430mple.com@evil.example/", L"http://www.xn--exmple-4nf.com@evil.example/"},
+        {L"htt\u0440://www.example.com/", L"htt[U+0440]://www.example.com/"},          // a scheme that is not one
+        {L"http\uff1a//www.ex\u0430mple.com", L"http[U+FF1A]//www.xn--exmple-4nf.com"},
+        {L"\u0435xample\u3002com", L"xn--xample-2of\u3002com"},
     };
     for (const auto& c : cases) EXPECT_EQ(shownInQuestion(c.value), c.shown);
     std::wstring ascii = shownInQuestion(L"http://www.b\u00fccher.de/", watch::kDisplays[2]);
@@ -72,6 +76,7 @@ TEST(QuestionTextTest, InvisibleAndDirectionChangingCharactersBecomeVisible) {
         {L"a\u00a0b\u3000c\u2800d\u1680e\u2029f\u205fg", L"a[U+00A0]b[U+3000]c[U+2800]d[U+1680]e[U+2029]f[U+205F]g"},
         // Right-to-left runs end where they end: http://1.2.3.4/\u05d0 is not drawn.
         {L"http://\u05d0/1.2.3.4", L"http://\u05d0\u200E/1.2.3.4"},
+        {L"http://x/\u0661/\u0662", L"http://x/\u0661\u200E/\u0662\u200E"},
         {L"\u05e9\u05dc\u05d5\u05dd.example \u0645\u0631\u062d\u0628\u0627 1",
          L"\u05e9\u05dc\u05d5\u05dd\u200E.example \u0645\u0631\u062d\u0628\u0627\u200E 1"},
         // Marks of every script, by code point, two at most, none without a letter.
