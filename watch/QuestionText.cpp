@@ -275,9 +275,13 @@ bool readableLabel(const std::vector<std::uint32_t>& label, bool isTld, const st
     std::vector<std::uint32_t> sets;
     std::uint32_t common = ~0u;
     bool asciiLetter = false, lookalike = false, allLookalikes = true, rtl = false, ltr = false;
+    std::uint32_t before = 0;
     for (std::uint32_t c : label) {
         const Props p = propsOf(c);
         if (!(p.flags & u::kHostOk)) return false;  // symbols, compatibility forms, scripts of limited use
+        // A dot above an i, j, l or dotless i draws the i of another name.
+        if (c == 0x0307 && (before == L'i' || before == L'j' || before == L'l' || before == 0x0131)) return false;
+        before = c;
         asciiLetter |= c < 0x80 && isAsciiAlpha(static_cast<wchar_t>(c));
         if (c >= 0x80 && (p.flags & u::kLooksAscii)) lookalike = true;
         if (c >= 0x80 && !(p.flags & u::kLooksAscii) && p.scripts) allLookalikes = false;
