@@ -306,16 +306,21 @@ bool readableLabel(const std::vector<std::uint32_t>& label, bool isTld, const st
 std::vector<Piece> shownLabel(const std::wstring& s, size_t from, size_t to, bool isTld, const std::wstring& tld,
                               bool asciiOnly) {
     std::vector<Piece> pieces = segment(s, from, to, SIZE_MAX, asciiOnly);
-    std::vector<std::uint32_t> label;
-    bool ascii = true;
-    for (size_t i = from; i < to;) {
-        const CodePoint cp = codePointAt(s, i);
-        label.push_back(cp.c);
-        ascii &= cp.c < 0x80;
-        i = cp.to;
+    // What is escaped anyway (an ideographic space, a direction override)
+    // shows as the escape it is; the rest of the label decides.
+    std::vector<std::uint32_t> label, kept;
+    for (const Piece& p : asciiOnly ? segment(s, from, to, SIZE_MAX, false) : pieces) {
+        for (size_t i = p.from; i < p.to;) {
+            const CodePoint cp = codePointAt(s, i);
+            label.push_back(cp.c);
+            if (!p.escaped) kept.push_back(cp.c);
+            i = cp.to;
+        }
     }
-    const bool escapes = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.escaped; });
-    if (ascii || (!escapes && !asciiOnly && readableLabel(label, isTld, tld))) return pieces;
+    if (std::all_of(kept.begin(), kept.end(), [](std::uint32_t c) { return c < 0x80; }) ||
+        (!asciiOnly && readableLabel(kept, isTld, tld))) {
+        return pieces;
+    }
     // Its ASCII characters are kept as they are, and escaped as anywhere else.
     const std::wstring encodedText = L"xn--" + punycode(label);
     std::vector<Piece> encoded = segment(encodedText, 0, encodedText.size(), SIZE_MAX, asciiOnly);

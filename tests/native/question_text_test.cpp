@@ -38,7 +38,8 @@ TEST(QuestionTextTest, DisguisesAreShownForWhatTheyAre) {
         {L"http://\uff11\uff12\uff17.0.0.1/", L"http://xn--8g7ccp.0.0.1/"},          // fullwidth digits
         {L"http://\u0131mdb.com/", L"http://xn--mdb-iua.com/"},                         // a dotless i
         {L"http://gi\u0307thub.com/", L"http://xn--github-qyd.com/"},                    // a dot above an i
-        {L"http://www.example.com\u3000.evil/", L"http://www.example.xn--com-2y3b.evil/"},
+        {L"http://www.example.com\u3000.evil/", L"http://www.example.com[U+3000].evil/"},
+        {L"http://\u0430\u0440\u0440\u04cf\u0435\u00a0.com/", L"http://xn--6a73ppa7ba27f.com/"},
         {L"http://ab\u05d0.example/", L"http://xn--ab-wld.example/"},                   // both directions in one label
         {L"www.ex\u0430mple.com", L"www.xn--exmple-4nf.com"},
         {L"http:\\\\www.ex\u0430mple.com\\x", L"http:\\\\www.xn--exmple-4nf.com\\x"},
