@@ -252,13 +252,9 @@ bool moderatelyRestrictive(const std::vector<std::uint32_t>& sets) {
     const auto coveredBy = [&sets](std::uint32_t scripts) {
         return std::all_of(sets.begin(), sets.end(), [scripts](std::uint32_t s) { return (s & scripts) != 0; });
     };
-    if (coveredBy(~0u) && [&sets] {
-            std::uint32_t common = ~0u;
-            for (std::uint32_t s : sets) common &= s;
-            return common != 0;
-        }()) {
-        return true;
-    }
+    std::uint32_t common = ~0u;
+    for (std::uint32_t s : sets) common &= s;
+    if (common != 0) return true;
     for (std::uint32_t mix : {u::kLatin | u::kHan | u::kHiragana | u::kKatakana | u::kJpan,
                               u::kLatin | u::kHan | u::kBopomofo | u::kHanb, u::kLatin | u::kHan | u::kHangul | u::kKore}) {
         if (coveredBy(mix)) return true;
@@ -301,8 +297,8 @@ bool readableLabel(const std::vector<std::uint32_t>& label, bool isTld, const st
     return asciiLetter || !allLookalikes || isTld || !latinTld || tldOfScript(tld, common);
 }
 
-// One host label as shown: as written, or where it could pass for another
-// (or holds something to escape) in its ASCII form, xn--.
+// One host label as shown: as written, its escapes and all, or, where the
+// rest of it could pass for another, in its ASCII form, xn--.
 std::vector<Piece> shownLabel(const std::wstring& s, size_t from, size_t to, bool isTld, const std::wstring& tld,
                               bool asciiOnly) {
     std::vector<Piece> pieces = segment(s, from, to, SIZE_MAX, asciiOnly);
