@@ -85,6 +85,7 @@ for fields in lines("ScriptExtensions.txt"):
 checker = icu.SpoofChecker()
 allowed = checker.getRecommendedUnicodeSet()
 allowed.addAll(checker.getInclusionUnicodeSet())
+DASH = checker.getSkeleton(0, "\u2014")
 
 
 def apostrophe_like(cp):
@@ -117,8 +118,9 @@ def flags(cp):
     if (cp < 0x80 and (ch.isalnum() or ch == "-")) or (cp >= 0x80 and allowed.contains(ch)):
         f |= 4
     if cp >= 0x80 and not f & 2:
+        # Looks like ASCII, or like a dash (the Han one, the prolonged sound mark).
         skeleton = checker.getSkeleton(0, ch)
-        if skeleton and all(0x21 <= ord(x) <= 0x7E for x in skeleton):
+        if skeleton and (all(0x21 <= ord(x) <= 0x7E for x in skeleton) or skeleton == DASH):
             f |= 8
     if bidi[cp] in ("R", "AL", "AN"):
         f |= 16

@@ -38,6 +38,7 @@ TEST(QuestionTextTest, DisguisesAreShownForWhatTheyAre) {
         {L"http://\uff11\uff12\uff17.0.0.1/", L"http://xn--8g7ccp.0.0.1/"},          // fullwidth digits
         {L"http://\u0131mdb.com/", L"http://xn--mdb-iua.com/"},                         // a dotless i
         {L"http://gi\u0307thub.com/", L"http://xn--github-qyd.com/"},                    // a dot above an i
+        {L"http://www.example\u4e00com.jp/", L"http://www.xn--examplecom-wf2p.jp/"},   // a Han one, as a dash
         {L"http://www.example.com\u3000.evil/", L"http://www.example.com[U+3000].evil/"},
         {L"http://\u0430\u0440\u0440\u04cf\u0435\u00a0.com/", L"http://xn--6a73ppa7ba27f.com/"},
         {L"http://ab\u05d0.example/", L"http://xn--ab-wld.example/"},                   // both directions in one label
