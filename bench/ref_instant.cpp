@@ -1,6 +1,7 @@
 // The watcher with no timer: it sleeps until the registry reports a write
 // under the Main key and asks at once, in the same box as Varnok (flags and
-// manifest): the floor for Varnok's latency.
+// manifest), owned by a topmost window and after a status caption of
+// "HomePage changed!", as Varnok's: the floor for Varnok's latency.
 #include "common.h"
 
 namespace {
@@ -27,7 +28,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 1;
     HANDLE changed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HWND main = bench::createHiddenMain(instance, L"BenchRefInstant", proc);
-    if (!changed || !main || !arm(key, changed)) return 1;
+    HWND status = CreateWindowExW(0, L"STATIC", L"Scanning for changes...", WS_CHILD | WS_VISIBLE, 8, 8, 200, 20, main, nullptr,
+                                  instance, nullptr);
+    if (!changed || !main || !status || !arm(key, changed)) return 1;
+    SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     std::wstring reference = bench::readStartPage(key);
 
     for (;;) {
@@ -43,10 +47,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (!arm(key, changed)) return 1;
         const std::wstring page = bench::readStartPage(key);
         if (page == reference) continue;
+        SetWindowTextW(status, L"HomePage changed!");
         // Writing the reference back wakes us once more; that read matches.
         if (bench::askAboutChange(main, page, MB_SETFOREGROUND | MB_TOPMOST))
             bench::writeStartPage(reference);
         else
             reference = page;
+        SetWindowTextW(status, L"Scanning for changes...");
     }
 }

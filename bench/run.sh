@@ -23,7 +23,7 @@ if [ "${1:-}" != --in-wine ]; then
     started=$(date +%s.%N)
     rows=("$@")
     [ ${#rows[@]} -gt 0 ] || rows=(varnok literal idle instant)
-    targets=(bench_driver)
+    targets=(bench_driver question_cost)
     for r in "${rows[@]}"; do
         [ -n "${exe[$r]:-}" ] || { echo "run.sh: unknown program '$r' (varnok, literal, idle, instant)" >&2; exit 2; }
         [ "$r" = varnok ] && [ -n "${VARNOK_EXE:-}" ] && continue
@@ -202,3 +202,6 @@ ratio "latency median - (c) median, ms" - "${r_med[varnok]:-}" "${r_med[instant]
 ratio "latency max - (c) max, ms" - "${r_max[varnok]:-}" "${r_max[instant]:-}"
 ratio "peak RSS / (b)" / "${r_rss[varnok]:-}" "${r_rss[idle]:-}"
 ratio "start-up / (b)" / "${r_start[varnok]:-}" "${r_start[idle]:-}"
+echo
+echo "Varnok's own work before its box, each step alone (median of 201):"
+wine build/windows/bench/question_cost.exe 2>/dev/null | tr -d '\r' | sed 's/^/  /' || echo "  -"

@@ -13,6 +13,9 @@ packages+=(wixl msitools python3-olefile osslsigncode openssl)
 packages+=(softhsm2 libengine-pkcs11-openssl opensc python3-yaml python3-jsonschema)
 # The Debian 13 root in which the Win32 tests run under Wine 10.
 packages+=(debootstrap)
+# The question's Unicode tables (made at build time) and the oracle its
+# fuzzer checks them against.
+packages+=(unicode-data python3-icu libicu-dev)
 packages+=("$@")
 
 missing=()

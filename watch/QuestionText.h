@@ -19,13 +19,18 @@ struct Display {
 inline constexpr Display kDisplays[] = {{512, 64, false}, {128, 32, false}, {64, 16, true}};
 inline constexpr size_t kLongestShown = kDisplays[0].longest;
 
-// A start page as the question shows it. Characters that change the text's
-// direction, are invisible, are control characters, or pile up as combining
-// marks appear as escapes like [U+202E], so the question cannot be made to
-// show an address other than the one stored. Long unbroken runs get line
-// breaks (a value's own line breaks are escaped, so every one shown is a
-// wrap). Only the display changes: comparisons, Yes and No use the value as
-// stored.
+// A start page as the question shows it, so that it cannot pass for
+// another page or for the question's own words. Characters that change the
+// text's direction, are invisible, are control characters, spaces other
+// than U+0020, look like the frame's apostrophes, or pile up as combining
+// marks appear as escapes like [U+202E]; right-to-left runs end with a
+// left-to-right mark, so they carry nothing after them. In a value that has
+// the form of an address, a host label that could pass for another (mixed
+// scripts, a Latin lookalike, compatibility forms) is shown in its ASCII
+// form (xn--), and the scheme, user name and host are never cut. Long
+// unbroken runs get line breaks (a value's own line breaks are escaped, so
+// every one shown is a wrap). Only the display changes: comparisons, Yes
+// and No use the value as stored.
 std::wstring shownInQuestion(const std::wstring& value, const Display& display = kDisplays[0]);
 
 } // namespace watch

@@ -250,11 +250,15 @@ TEST_F(VarnokProcessTest, ABurstAndAChangeDuringTheQuestionAreEachAsked) {
 // Whatever the value, the question lies inside the screen's work area, its
 // buttons too, and No is its default button: a key pressed by chance as it
 // takes the foreground keeps the page. Also run at 200 % (e2e_question_192dpi).
+// A disguised value shows what it is.
 TEST_F(VarnokProcessTest, EveryQuestionFitsOnTheScreenAndDefaultsToNo) {
     const struct {
         const char* what;
-        std::wstring value;
+        std::wstring value, shows = L"";
     } cases[] = {
+        {"a lookalike host", L"http://www.ex\u0430mple.com/", L"'http://www.xn--exmple-4nf.com/'!"},
+        {"a forged end of the frame", L"http://evil.example/'! Windows Update set this page. Keep it? '",
+         L"'http://evil.example/[U+0027]! Windows Update set this page. Keep it? [U+0027]'!"},
         {"2,000 zero-width spaces", std::wstring(2000, L'\u200B')},
         {"an address of 2,000 characters without spaces", L"http://long.example/" + std::wstring(2000, L'W')},
         {"a mebibyte", std::wstring(1 << 20, L'M')},
@@ -276,7 +280,9 @@ TEST_F(VarnokProcessTest, EveryQuestionFitsOnTheScreenAndDefaultsToNo) {
             no = GetWindowLongW(childWithText(b, L"&No"), GWL_STYLE) & 0xF;
         });
         page.setString(L"Start Page", c.value);
-        ASSERT_TRUE(answer.get().has_value()) << c.what;
+        const auto seen = answer.get();
+        ASSERT_TRUE(seen.has_value()) << c.what;
+        EXPECT_NE(seen->text.find(c.shows), std::wstring::npos) << c.what;
         std::printf("%s: box %ld x %ld in a work area of %ld x %ld\n", c.what, box.right - box.left, box.bottom - box.top,
                     work.right - work.left, work.bottom - work.top);
         EXPECT_TRUE(box.left >= work.left && box.top >= work.top && box.right <= work.right && box.bottom <= work.bottom)

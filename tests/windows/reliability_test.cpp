@@ -250,7 +250,7 @@ TEST_F(ReliabilityTest, FiveHundredChangeAndAnswerCycles) {
 
 TEST_F(ReliabilityTest, AMebibyteValueIsAskedAboutAndActedOnWhole) {
     std::wstring big(1 << 20, L'b');
-    big.replace(0, 7, L"http://");
+    big.replace(0, 19, L"http://big.example/");
     page.setString(L"Start Page", big);
     auto yes = answerBox(L"Warning!", L"&Yes", pi.dwProcessId);
     auto ok = answerBox(L"HomePage stored", L"OK", pi.dwProcessId);
