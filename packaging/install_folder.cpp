@@ -124,6 +124,7 @@ DWORD protectInstallFolder(const wchar_t* folder, bool installed, std::wstring& 
     // itself gets its list below; if others could write to it, it must be
     // empty, or Varnok's own from an earlier install.
     std::wstring parent = path.substr(0, 3);
+    bool wasWritable = false;
     for (size_t at = 3;;) {
         const size_t end = path.find(L'\\', at);
         const std::wstring current = path.substr(0, end);
@@ -137,11 +138,8 @@ DWORD protectInstallFolder(const wchar_t* folder, bool installed, std::wstring& 
                    othersHold(parent, FILE_DELETE_CHILD, trusted)) {
             reason = L"Users other than administrators can rename or replace " + current + L".";
             return ERROR_ACCESS_DENIED;
-        } else if (end == std::wstring::npos && !installed && othersHold(current, kWriteRights, trusted) &&
-                   !isEmpty(current)) {
-            reason = L"Users other than administrators can write to " + current +
-                     L", and it holds files they could have put there.";
-            return ERROR_ACCESS_DENIED;
+        } else if (end == std::wstring::npos) {
+            wasWritable = !installed && othersHold(current, kWriteRights, trusted);
         }
         if (end == std::wstring::npos) break;
         parent = current;
@@ -155,9 +153,17 @@ DWORD protectInstallFolder(const wchar_t* folder, bool installed, std::wstring& 
     PSID owner = nullptr;
     GetSecurityDescriptorDacl(made, &present, &dacl, &defaulted);
     GetSecurityDescriptorOwner(made, &owner, &defaulted);
-    return SetNamedSecurityInfoW(&path[0], SE_FILE_OBJECT,
-                                 OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                 owner, nullptr, dacl, nullptr);
+    const DWORD error = SetNamedSecurityInfoW(
+        &path[0], SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+        owner, nullptr, dacl, nullptr);
+    // Looked into once nobody else can add to it, so that nothing slips in
+    // between the look and the new list.
+    if (error == ERROR_SUCCESS && wasWritable && !isEmpty(path)) {
+        reason = L"Users other than administrators could write to " + path +
+                 L", and it holds files they could have put there.";
+        return ERROR_ACCESS_DENIED;
+    }
+    return error;
 }
 
 } // namespace setup
