@@ -4,9 +4,9 @@
 make_msi.py OUT.msi WXS VERSION PUBLISHER EPOCH_FILE EXE README LICENSE ICON ACTIONS_DLL
 
 wixl stamps the build time and a random package code into the summary
-information and cannot give a component or the product a condition; this
-script fills in what wixl leaves out, so that the result depends on its
-inputs alone.
+information, cannot give a component or the product a condition and cannot
+schedule the removal of an earlier version; this script fills in what wixl
+leaves out, so that the result depends on its inputs alone.
 """
 import datetime
 import hashlib
@@ -117,6 +117,11 @@ def main():
         # sign-in entry through the Component table's Condition column.
         msibuild_query(msi, "UPDATE `Component` SET `Condition` = 'AUTOSTART <> \"0\"' "
                             "WHERE `Component` = 'SignIn'")
+        # wixl has no MajorUpgrade Schedule and removes the earlier version
+        # before InstallInitialize, in a transaction of its own; right after
+        # it, a failed upgrade rolls that removal back with the rest.
+        msibuild_query(msi, "UPDATE `InstallExecuteSequence` SET `Sequence` = 1501 "
+                            "WHERE `Action` = 'RemoveExistingProducts'")
         # A per-machine install passes public properties from the command
         # line to its elevated part only when they are listed as secure.
         secure = table_value(msi, "Property", "SecureCustomProperties")

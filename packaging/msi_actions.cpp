@@ -1,11 +1,17 @@
-// The MSI's custom action: ends a running Varnok before its files are
-// replaced or removed. Windows Installer's Restart Manager does this on
+// The installers' helper DLL: the MSI's custom actions, and the same checks
+// exported for the NSIS installer, which calls them through its System
+// plug-in. Windows Installer's Restart Manager ends a running Varnok on
 // Windows when it sees the file in use, but only for programs in the
 // installer's own session and not under Wine; the exit message works in both.
 #include <windows.h>
 
 #include <msiquery.h>
+#include <sddl.h>
 
+#include <string>
+
+#include "platform/win32/unique_handles.h"
+#include "setup_actions.h"
 #include "varnok_contract.h"
 
 namespace {
@@ -14,12 +20,63 @@ constexpr DWORD kAnswerTimeoutMs = 2000;
 constexpr DWORD kExitTimeoutMs = 5000;
 constexpr int kMaxWindows = 8;
 
+void freeLocal(HLOCAL memory) { LocalFree(memory); }
+using unique_local = platform::unique_any<HLOCAL, freeLocal>;
+void closeRecord(MSIHANDLE record) { MsiCloseHandle(record); }
+using unique_record = platform::unique_any<MSIHANDLE, closeRecord>;
+
+std::wstring property(MSIHANDLE session, const wchar_t* name) {
+    DWORD size = 0;
+    wchar_t empty[1] = L"";
+    if (MsiGetPropertyW(session, name, empty, &size) != ERROR_MORE_DATA) return L"";
+    std::wstring value(++size, L'\0');
+    if (MsiGetPropertyW(session, name, &value[0], &size) != ERROR_SUCCESS) return L"";
+    value.resize(size);
+    return value;
+}
+
+// Into the installer's log (msiexec /l*v), or its error box.
+void report(MSIHANDLE session, INSTALLMESSAGE kind, const std::wstring& text) {
+    const unique_record record(MsiCreateRecord(0));
+    MsiRecordSetStringW(record.get(), 0, text.c_str());
+    MsiProcessMessage(session, kind, record.get());
+}
+
+bool sameFolder(std::wstring a, std::wstring b) {
+    while (!a.empty() && a.back() == L'\\') a.pop_back();
+    while (!b.empty() && b.back() == L'\\') b.pop_back();
+    return !a.empty() && CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Whether `folder` is where a Varnok installed now (this product, or the
+// ones an upgrade replaces, a ;-separated list) lives.
+bool installedIn(const std::wstring& folder, const std::wstring& products) {
+    for (size_t at = 0; at < products.size();) {
+        const size_t end = products.find(L';', at);
+        const std::wstring code = products.substr(at, end - at);
+        wchar_t location[MAX_PATH];
+        DWORD size = MAX_PATH;
+        if (MsiGetProductInfoW(code.c_str(), INSTALLPROPERTY_INSTALLLOCATION, location, &size) == ERROR_SUCCESS &&
+            sameFolder(location, folder)) {
+            return true;
+        }
+        if (end == std::wstring::npos) break;
+        at = end + 1;
+    }
+    return false;
+}
+
+DWORD copyReason(const std::wstring& reason, wchar_t* out, DWORD size) {
+    if (out && size) lstrcpynW(out, reason.c_str(), static_cast<int>(size));
+    return 0;
+}
+
 } // namespace
 
 // Always succeeds: a Varnok that will not end leaves the file in use, which
 // Windows Installer then handles as for any other program (Restart Manager,
 // or a replacement at the next restart). Sets VarnokWasRunning when it ended
-// one, so that the upgrade starts it again.
+// one, so that the upgrade, or a failed one, starts it again.
 extern "C" __declspec(dllexport) UINT __stdcall CloseVarnok(MSIHANDLE session) {
     const UINT exitMessage = RegisterWindowMessageW(VARNOK_EXIT_MESSAGE_W);
     // One Varnok per session, but a new one may start while the last ends.
@@ -29,16 +86,96 @@ extern "C" __declspec(dllexport) UINT __stdcall CloseVarnok(MSIHANDLE session) {
         MsiSetPropertyW(session, L"VarnokWasRunning", L"1");
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
-        const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+        const platform::unique_handle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(window, exitMessage, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &ignored);
         // The window goes before the image is released; wait for the process.
         if (process) {
-            WaitForSingleObject(process, kExitTimeoutMs);
-            CloseHandle(process);
+            WaitForSingleObject(process.get(), kExitTimeoutMs);
         } else {
             Sleep(100);
         }
     }
     return ERROR_SUCCESS;
+}
+
+// Immediate: hands ProtectFolder (deferred, which sees no properties) the
+// folder, and whether it is the installed Varnok's, as "1|C:\...\".
+extern "C" __declspec(dllexport) UINT __stdcall PrepareProtectFolder(MSIHANDLE session) {
+    const std::wstring folder = property(session, L"INSTALLFOLDER");
+    const std::wstring products = property(session, L"ProductCode") + L";" + property(session, L"WIX_UPGRADE_DETECTED");
+    const std::wstring data = (installedIn(folder, products) ? L"1|" : L"0|") + folder;
+    MsiSetPropertyW(session, L"ProtectFolder", data.c_str());
+    return ERROR_SUCCESS;
+}
+
+// Deferred, as the system account, before the files go in: a refusal rolls
+// the install back, and its reason is the error in the log.
+extern "C" __declspec(dllexport) UINT __stdcall ProtectFolder(MSIHANDLE session) {
+    const std::wstring data = property(session, L"CustomActionData");
+    if (data.size() < 3 || data[1] != L'|') return ERROR_INSTALL_FAILURE;
+    std::wstring reason;
+    const DWORD error = setup::protectInstallFolder(data.c_str() + 2, data[0] == L'1', reason);
+    if (error == ERROR_SUCCESS) return ERROR_SUCCESS;
+    if (reason.empty()) reason = L"The folder " + data.substr(2) + L" could not be protected (error " + std::to_wstring(error) + L").";
+    report(session, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), L"Varnok cannot be installed there. " + reason);
+    return ERROR_INSTALL_FAILURE;
+}
+
+// Immediate, last of all, and when an install that ended Varnok fails:
+// starts it again through the desktop's shell, so unelevated and as the
+// user who ran msiexec (UserSID), or leaves it to the next sign-in and
+// says why in the log.
+extern "C" __declspec(dllexport) UINT __stdcall StartVarnok(MSIHANDLE session) {
+    const std::wstring program = property(session, L"INSTALLFOLDER") + L"varnok.exe";
+    PSID user = nullptr;
+    ConvertStringSidToSidW(property(session, L"UserSID").c_str(), &user);
+    const unique_local userHeld(user);
+    std::wstring reason;
+    if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        reason = program + L" is not there";
+    } else if (setup::shellBelongsTo(user, reason) == ERROR_SUCCESS) {
+        const std::wstring shell = property(session, L"WindowsFolder") + L"explorer.exe";
+        std::wstring command = L"\"" + shell + L"\" \"" + program + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        if (CreateProcessW(shell.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+            CloseHandle(started.hThread);
+            CloseHandle(started.hProcess);
+            return ERROR_SUCCESS;
+        }
+        reason = L"explorer.exe did not start (error " + std::to_wstring(GetLastError()) + L")";
+    }
+    report(session, INSTALLMESSAGE_INFO, L"Varnok starts at the next sign-in: " + reason + L".");
+    return ERROR_SUCCESS;
+}
+
+// For the NSIS installer: 0, or an error and `reason` (a text for the user).
+extern "C" __declspec(dllexport) DWORD __stdcall ProtectInstallFolder(const wchar_t* folder, DWORD installed,
+                                                                      wchar_t* reason, DWORD size) {
+    std::wstring why;
+    const DWORD error = setup::protectInstallFolder(folder, installed != 0, why);
+    if (error != ERROR_SUCCESS && why.empty()) {
+        why = L"The folder could not be protected (error " + std::to_wstring(error) + L").";
+    }
+    copyReason(why, reason, size);
+    return error;
+}
+
+// For the NSIS installer: 0 when the desktop's shell runs as the account
+// that runs the installer; else an error and why.
+extern "C" __declspec(dllexport) DWORD __stdcall ShellIsInstallers(wchar_t* reason, DWORD size) {
+    platform::unique_handle token;
+    alignas(TOKEN_USER) BYTE buffer[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+    DWORD got = 0;
+    PSID user = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) &&
+        GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &got)) {
+        user = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+    }
+    std::wstring why;
+    const DWORD error = setup::shellBelongsTo(user, why);
+    copyReason(why, reason, size);
+    return error;
 }

@@ -1,18 +1,30 @@
-// file_holder PATH: keeps PATH open, sharing neither writes nor deletes, as
-// a Varnok in another user's session keeps its program file, until it is
-// killed. Prints "held" once it has the file; exit code 1 if it cannot.
+// file_holder PATH [image]: keeps PATH open, sharing neither writes nor
+// deletes, until it is killed; with "image", maps it as a running program's
+// image is mapped instead (it can be renamed, not deleted), as a Varnok in
+// another user's session keeps its program file. Prints "held" once it has
+// the file; exit code 1 if it cannot.
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 
 #include "platform/win32/unique_handles.h"
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) return 2;
-    const HANDLE opened = CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (argc != 2 && argc != 3) return 2;
+    const bool image = argc == 3 && std::wcscmp(argv[2], L"image") == 0;
+    const DWORD share = image ? FILE_SHARE_READ | FILE_SHARE_DELETE : FILE_SHARE_READ;
+    const HANDLE opened = CreateFileW(argv[1], GENERIC_READ | GENERIC_EXECUTE, share, nullptr, OPEN_EXISTING, 0, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return 1;
-    const platform::unique_handle file(opened);
+    platform::unique_handle file(opened);
+    platform::unique_handle mapping;
+    if (image) {
+        mapping.reset(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY | SEC_IMAGE, 0, 0, nullptr));
+        if (!mapping || !MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0)) return 1;
+        file.reset();
+    }
     std::puts("held");
     std::fflush(stdout);
     Sleep(INFINITE);
+    return 0;
 }

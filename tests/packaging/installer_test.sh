@@ -4,9 +4,11 @@
 # they start and stop Varnok.
 #   installer_test.sh SETUP_EXE WINDOW_PROBE_EXE ICON SOURCE_DIR VERSION
 #                     MSI LATER_MSI LATER_VERSION FILE_HOLDER_EXE
+#                     TEST_SETUP_EXE FOLDER_ACL_EXE
 set -uo pipefail
 
 setup=$1 probe=$2 icon=$3 source_dir=$4 version=$5 msi=$6 later_msi=$7 later_version=$8 holder=$9
+test_setup=${10} folder_acl=${11}
 
 if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" != "${VARNOK_TEST_PREFIX:-}" ]; then
     echo "installer_test: run it through scripts/with-wine.sh (it makes a throwaway WINEPREFIX)" >&2
@@ -81,6 +83,16 @@ sys.exit(0 if kind == 1 and count and all(ico[o:o + n] in exe for n, o in images
 PY
 }
 
+# The folder's access list, read back through the Windows API, lets no one
+# but the system account and administrators (Wine: the one account) write:
+# Everyone, Users and Authenticated Users get read and execute at most.
+check_protected() {
+    local acl
+    acl=$(wine "$folder_acl" "$1" 2>>"$log" | tr -d '\r')
+    [ -n "$acl" ] || { fail "no access list read back for $1"; return; }
+    grep -qE '\(A;[^;]*;[^;]+;;;(WD|BU|AU)\)' <<<"${acl//0x1200a9/}" && fail "$1 lets other users write: $acl"
+}
+
 check_installed() {
     local f listing
     for f in varnok.exe README.md LICENSE Uninstall.exe; do
@@ -90,6 +102,7 @@ check_installed() {
     [ "$listing" = "LICENSE README.md Uninstall.exe varnok.exe " ] || fail "install folder holds: $listing"
     cmp -s "$inst/README.md" "$source_dir/README.md" || fail "installed README.md differs from the repository's"
     cmp -s "$inst/LICENSE" "$source_dir/LICENSE" || fail "installed LICENSE differs from the repository's"
+    check_protected "$inst_win"
 
     [ -f "$shortcut_dir/Varnok.lnk" ] || fail "no Start-menu shortcut Varnok.lnk"
     grep -aqF "$inst_win\\varnok.exe" "$shortcut_dir/Varnok.lnk" 2>/dev/null \
@@ -200,45 +213,129 @@ else
 fi
 check_removed
 
-group "silent install as the system account starts no Varnok"
-# Wine cannot run it as SYSTEM: the test hook names this account's SID as
-# the system account's instead.
-sid=$(wine reg query HKU 2>>"$log" | tr -d '\r' | grep -o 'S-1-5-21-[0-9-]*' | head -n1)
+group "as a service account the installer stops before it unpacks a plug-in; the release has no test hook"
+python3 - "$setup" "$test_setup" <<'PY' || fail "the release installer holds a test hook, or the search finds none in the test build"
+import lzma, sys
+def text(exe):  # the solid LZMA data after NSIS's first header: strings, script, files
+    data = open(exe, "rb").read()
+    at = data.index(b"\xef\xbe\xad\xdeNullsoftInst") + 24
+    return lzma.LZMADecompressor(lzma.FORMAT_ALONE).decompress(data[at:at + 5] + b"\xff" * 8 + data[at + 5:], 64 << 20)
+hook = "VARNOK_TEST".encode("utf-16-le")
+sys.exit(0 if hook not in text(sys.argv[1]) and hook in text(sys.argv[2]) else 1)
+PY
+# The test build treats this profile as a service account's (Wine runs
+# nothing as the system account); its plug-ins would load from %TEMP%.
+profile=$(wine cmd /c echo %USERPROFILE% 2>>"$log" | tr -d '\r')
 : >"$trace"
-VARNOK_TEST_SYSTEM_SID=$sid WINEDEBUG=+process timeout 120 wine "$setup" /S >>"$trace" 2>&1 \
-    || fail "the installer exited with $?"
-grep -q 'CreateProcessInternalW .*varnok\.exe' "$trace" && fail "the installer started Varnok as '$sid'"
+VARNOK_TEST_SERVICE_PROFILE=$profile WINEDEBUG=+loaddll timeout 120 wine "$test_setup" /S >>"$trace" 2>&1; status=$?
+[ "$status" = $((1625 % 256)) ] || fail "as a service account the installer exited with $status, not 1625 ($((1625 % 256)))"
+grep -iE '(System|UserInfo)\.dll' "$trace" && fail "as a service account the installer loaded a plug-in"
+[ ! -e "$inst" ] || fail "as a service account the installer made $inst_win"
+: >"$trace"
+WINEDEBUG=+loaddll timeout 120 wine "$test_setup" /S /NOSTART >>"$trace" 2>&1 || fail "the test build exited with $?"
+grep -qi 'UserInfo\.dll' "$trace" || fail "the trace shows no plug-in loaded by a normal run"
 check_installed
 
-group "an update keeps the sign-in entry left out"
+group "an update keeps the sign-in entry left out, and puts the folder's protection back"
 wine reg delete "$run_key" /v Varnok /f >>"$log" 2>&1
+chmod o+w "$inst"
 wine_run "$setup" /S /NOSTART || fail "the installer exited with $?"
 wine reg query "$run_key" /v Varnok >>"$log" 2>&1 && fail "the update put the Run value back"
+check_protected "$inst_win"
 
-group "a program file held open (another session's Varnok): install and uninstall finish at the restart"
+group "a failed install starts again the Varnok it ended"
+wine "$inst_win\\varnok.exe" >>"$log" 2>&1 &
+wine_run "$probe" VarnokForm1 present 10000 || fail "the installed Varnok shows no main window"
+earlier=$(installed_varnok_pids)
+# A folder where README.md goes: the install ends Varnok, then fails.
+rm "$inst/README.md" && mkdir "$inst/README.md"
+wine_run "$setup" /S /NOSTART; status=$?
+[ "$status" = $((1603 % 256)) ] || fail "the failing install exited with $status, not 1603 ($((1603 % 256)))"
+rmdir "$inst/README.md"
+wait_started() {
+    for _ in $(seq 100); do
+        running=$(installed_varnok_pids)
+        [ -n "$running" ] && [ "$running" != "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+wait_started "$earlier" || fail "after the failed install Varnok runs as '$(installed_varnok_pids)', was '$earlier'"
+
+group "a program file held open: the install finishes at the restart; a held one stays on uninstall"
 pending() {
     wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
-        2>>"$log" | tr -d '\r' | grep -c "$1"
+        2>>"$log" | tr -d '\r' | grep -o "$1" | wc -l
 }
-held=$(mktemp "${TMPDIR:-/tmp}/varnok-held.XXXXXX")
-wine "$holder" "$inst_win\\varnok.exe" >"$held" 2>&1 &
-holder_job=$!
-for _ in $(seq 100); do grep -q held "$held" && break; sleep 0.1; done
-grep -q held "$held" || fail "file_holder did not open varnok.exe: $(cat "$held")"
+# $1 "image" to hold varnok.exe as a running program's image is held.
+hold() {
+    held=$(mktemp "${TMPDIR:-/tmp}/varnok-held.XXXXXX")
+    wine "$holder" "$inst_win\\varnok.exe" "$@" >"$held" 2>&1 &
+    holder_job=$!
+    for _ in $(seq 100); do grep -q held "$held" && break; sleep 0.1; done
+    grep -q held "$held" || fail "file_holder did not open varnok.exe: $(cat "$held")"
+}
+# The restart: the holder ends, then Wine carries out what is pending.
+restart() {
+    kill "$holder_job" 2>/dev/null; wait "$holder_job" 2>/dev/null; rm -f "$held"
+    timeout 120 wineboot -r >>"$log" 2>&1
+    wineserver -w
+}
+hold
 # 3010, the restart is needed; a Unix exit status keeps its low byte, 194.
 wine_run "$setup" /S /NOSTART; status=$?
 [ "$status" = 194 ] || fail "the installer over a held varnok.exe exited with $status, not 3010 (194)"
 [ "$(pending 'varnok\.exe\.new')" -ge 1 ] || fail "no replacement of varnok.exe is pending"
-wine_run "$inst/Uninstall.exe" /S "${in_place[@]}"; status=$?
-[ "$status" = 194 ] || fail "the uninstaller of a held varnok.exe exited with $status, not 3010 (194)"
+# Held so that it cannot even be renamed, it stays: deleting it by its name
+# at the restart would delete a reinstalled one.
+before=$(pending 'varnok\.exe')
+wine_run "$inst/Uninstall.exe" /S "${in_place[@]}" || fail "the uninstaller of a held varnok.exe exited with $?"
 wine reg query "$uninstall_key" >>"$log" 2>&1 && fail "the uninstall key is still there"
-[ -f "$inst/varnok.exe" ] || fail "the held varnok.exe is gone already"
-# The restart: the holder ends, then Wine carries out what is pending.
-kill "$holder_job" 2>/dev/null; wait "$holder_job" 2>/dev/null; rm -f "$held"
-rm -f "$inst/Uninstall.exe"
-timeout 120 wineboot -r >>"$log" 2>&1
-wineserver -w
+[ "$(pending 'varnok\.exe')" = "$before" ] || fail "the uninstaller scheduled the held varnok.exe by its name"
+restart
+[ -f "$inst/varnok.exe" ] || fail "the varnok.exe held at the uninstall is gone after the restart"
+rm -f "$inst/varnok.exe" "$inst/Uninstall.exe"; rmdir "$inst" 2>/dev/null
 check_removed
+
+group "an uninstall while another session's Varnok runs, a reinstall before the restart: the new file stays"
+wine_run "$setup" /S /NOSTART || fail "the installer exited with $?"
+hold image
+wine_run "$inst/Uninstall.exe" /S "${in_place[@]}"; status=$?
+[ "$status" = 194 ] || fail "the uninstaller of a running varnok.exe exited with $status, not 3010 (194)"
+[ "$(pending 'Varnok\\ns[^\\]*\.tmp')" = 1 ] || fail "the moved-aside varnok.exe is not pending deletion"
+[ "$(pending 'Varnok\\varnok\.exe')" = 0 ] || fail "varnok.exe itself is pending deletion"
+rm -f "$inst/Uninstall.exe"
+wine_run "$setup" /S /NOSTART || fail "the reinstall exited with $?"
+restart
+check_installed
+wine_run "$inst/Uninstall.exe" /S "${in_place[@]}" || fail "the uninstaller exited with $?"
+rm -f "$inst/Uninstall.exe"; rmdir "$inst" 2>/dev/null
+check_removed
+
+group "the install folder: made protected, or refused if other users could take it or have written to it"
+# Folder under C:\, how it is prepared, the installer's exit status (1603's
+# low byte for a refusal). Wine gives Everyone the rights of the Unix mode's
+# "other" bits, so chmod stands in for a folder that users can change.
+for case in "Tools\\Varnok - 0" "Shared\\Varnok open-parent 67" "Open\\Varnok open-planted 67" \
+            "Empty\\Varnok open-empty 0"; do
+    read -r folder prep expected <<<"$case"
+    unix="$WINEPREFIX/drive_c/${folder//\\//}"
+    case $prep in
+        open-parent) mkdir -p "${unix%/*}" && chmod 777 "${unix%/*}" ;;
+        open-planted) mkdir -p "$unix" && chmod 777 "$unix" && : >"$unix/version.dll" ;;
+        open-empty) mkdir -p "$unix" && chmod 777 "$unix" ;;
+    esac
+    wine_run "$setup" /S /NOSTART "/D=C:\\$folder"; status=$?
+    [ "$status" = "$expected" ] || fail "C:\\$folder ($prep): the installer exited with $status, not $expected"
+    if [ "$expected" = 0 ]; then
+        check_protected "C:\\$folder"
+        wine_run "$unix/Uninstall.exe" /S "_?=C:\\$folder" || fail "the uninstaller exited with $?"
+    else
+        [ ! -e "$unix/varnok.exe" ] || fail "C:\\$folder ($prep): varnok.exe was installed"
+    fi
+    rm -rf "$WINEPREFIX/drive_c/${folder%%\\*}"
+done
+wine reg query "$uninstall_key" >>"$log" 2>&1 && fail "the uninstall key is still there"
 
 # The MSI: per machine, its sign-in entry in HKLM, its entry under its
 # product code.
@@ -269,6 +366,7 @@ check_msi_installed() {
     listing=$(cd "$inst" 2>/dev/null && ls -A | sort | tr '\n' ' ')
     [ "$listing" = "LICENSE README.md varnok.exe " ] || fail "install folder holds: $listing"
     cmp -s "$inst/README.md" "$source_dir/README.md" || fail "installed README.md differs from the repository's"
+    check_protected "$inst_win"
     [ "$(msi_shortcuts | wc -l)" = 1 ] || fail "Start-menu shortcuts: $(msi_shortcuts | tr '\n' ' ')"
     grep -aqF "$inst_win\\varnok.exe" "$(msi_shortcuts | head -n1)" 2>/dev/null \
         || fail "the shortcut does not point to $inst_win\\varnok.exe"
@@ -316,6 +414,14 @@ ended() {
     done
 }
 
+group "MSI: a folder other users could take is refused, and nothing is left installed"
+mkdir -p "$WINEPREFIX/drive_c/Shared" && chmod 777 "$WINEPREFIX/drive_c/Shared"
+wine_run msiexec /i "$msi_win" 'INSTALLFOLDER=C:\Shared\Varnok\' /qn; status=$?
+[ "$status" = $((1603 % 256)) ] || fail "msiexec /i into C:\\Shared\\Varnok exited with $status, not 1603 ($((1603 % 256)))"
+[ ! -e "$WINEPREFIX/drive_c/Shared/Varnok/varnok.exe" ] || fail "varnok.exe was installed into C:\\Shared\\Varnok"
+[ -z "$(varnok_entries)" ] || fail "uninstall entries are left: $(varnok_entries)"
+rm -rf "$WINEPREFIX/drive_c/Shared"
+
 group "MSI: msiexec /i /qn installs for every user; Varnok starts from there"
 wine_run msiexec /i "$msi_win" /qn || fail "msiexec /i exited with $?"
 check_msi_installed "$version"
@@ -323,6 +429,23 @@ cmp -s "$inst/varnok.exe" "$(dirname "$msi")/release/varnok.exe" || fail "the in
 run=$(wine reg query "$hklm_run_key" /v Varnok 2>>"$log")
 [ "$(value_of "$run" Varnok)" = "\"$inst_win\\varnok.exe\"" ] || fail "HKLM Run value is '$(value_of "$run" Varnok)'"
 start_installed_varnok
+
+group "MSI: a failed upgrade starts again the Varnok it ended"
+# The later package with an action that fails on purpose once Varnok is
+# ended: before the files, since Wine rolls back neither the removal of the
+# earlier version nor files (Windows puts them back, then starts Varnok).
+broken_msi=$(mktemp "${TMPDIR:-/tmp}/varnok-broken.XXXXXX.msi")
+cp "$later_msi" "$broken_msi"
+msibuild "$broken_msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('Fail', 19, '', 'failing on purpose')" \
+    && msibuild "$broken_msi" -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('Fail', 1450)" \
+    || fail "could not build the failing package"
+earlier=$running
+wine_run msiexec /i "$(winepath -w "$broken_msi")" /qn; status=$?
+rm -f "$broken_msi"
+[ "$status" = $((1603 % 256)) ] || fail "the failing upgrade exited with $status, not 1603 ($((1603 % 256)))"
+ended "$earlier" || fail "the failing upgrade did not end the Varnok that was running (pid $earlier)"
+wait_started "$earlier" || fail "after the failed upgrade Varnok runs as '$(installed_varnok_pids)', was '$earlier'"
+check_msi_installed "$version"
 
 group "MSI: a later version replaces the running Varnok, starts it again through the shell, one entry"
 earlier=$running
@@ -347,6 +470,7 @@ wine_run "$probe" VarnokForm1 present 10000 || fail "no Varnok window before the
 before=$(installed_varnok_pids)
 # What msiexec /fva does (Wine's /f takes neither a path nor a product
 # code): every file again, replaced whatever its version.
+chmod o+w "$inst"
 wine_run msiexec /i "$later_msi_win" REINSTALL=ALL REINSTALLMODE=vamus /qn || fail "the repair exited with $?"
 [ "$(installed_varnok_pids)" = "$before" ] || fail "Varnok ran as '$before' and now as '$(installed_varnok_pids)'"
 check_msi_installed "$later_version"
