@@ -125,17 +125,6 @@ TEST_F(WatchTest, TicksInsideOpenBoxesDoNothing) {
     EXPECT_FALSE(watch.asking());
 }
 
-TEST_F(WatchTest, FailedWriteBackAsksAgainAtTheNextTick) {
-    page.set(L"http://evil.example/");
-    registry.failWrites = true;
-    watch.Timer1_Timer();
-    watch.Timer1_Timer();
-    EXPECT_EQ(dialogs.questions(), 2u);
-    registry.failWrites = false;
-    watch.Timer1_Timer();
-    EXPECT_EQ(stored(), L"http://ref.example/");
-}
-
 TEST_F(WatchTest, ToggleSwitchesTimerStatusAndBothCaptions) {
     watch.cmdDisable_Click();
     EXPECT_FALSE(timer1.on);
@@ -171,7 +160,7 @@ TEST_F(WatchTest, TheSessionsEndWritesTheReferenceBackOnlyIfAQuestionIsOpen) {
     watch.sessionEnding();
     EXPECT_EQ(registry.writes, 0);
 
-    watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
+    watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
     page.set(L"http://evil.example/");
     dialogs.answers = {Answer::Yes}; // whatever the dying box returns, nothing more is done
     dialogs.whileAsking = [&] {
@@ -185,4 +174,112 @@ TEST_F(WatchTest, TheSessionsEndWritesTheReferenceBackOnlyIfAQuestionIsOpen) {
     page.set(L"http://later.example/");
     fresh.Timer1_Timer();
     EXPECT_EQ(dialogs.questions(), 1u) << "no tick runs after the end";
+}
+
+// A watchdog that writes its page again after every restore meets a No that
+// holds for a minute from the answer: put back at once, unasked.
+TEST_F(WatchTest, ANoHoldsForAMinuteAgainstTheSameValueInAnyForm) {
+    using std::chrono::seconds;
+    page.set(L"http://evil.example/");
+    watch.Timer1_Timer();
+    page.set(L"http://other.example/");
+    watch.Timer1_Timer();
+    ASSERT_EQ(dialogs.questions(), 2u);
+    const struct {
+        const char* what;
+        seconds after; // since the first No
+        platform::RegistryData value;
+        bool asked;
+    } cases[] = {
+        {"the same value", seconds(1), FakeRegistry::stringData(L"http://evil.example/"), false},
+        {"the two in turn", seconds(2), FakeRegistry::stringData(L"http://other.example/"), false},
+        {"as an expandable string", seconds(3), FakeRegistry::stringData(L"http://evil.example/", platform::RegExpandSz), false},
+        {"with bytes after its end", seconds(4), FakeRegistry::stringData(std::wstring(L"http://evil.example/\0junk", 25)), false},
+        {"a value not answered", seconds(5), FakeRegistry::stringData(L"http://EVIL.example/"), true},
+        {"the same value, 59 s on", seconds(59), FakeRegistry::stringData(L"http://evil.example/"), false},
+        {"the same value once the minute is over", seconds(61), FakeRegistry::stringData(L"http://evil.example/"), true},
+    };
+    const auto start = clock.at;
+    for (const auto& c : cases) {
+        clock.at = start + c.after;
+        const size_t before = dialogs.questions();
+        page.registry.set(platform::Hive::CurrentUser, page.kKey, L"Start Page", c.value);
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions() - before, c.asked ? 1u : 0u) << c.what;
+        EXPECT_EQ(stored(), L"http://ref.example/") << c.what;
+        EXPECT_EQ(page.get()->type, platform::RegSz) << c.what;
+    }
+}
+
+TEST_F(WatchTest, YesChangeAndDisableWithANoRemembered) {
+    page.set(L"http://evil.example/");
+    watch.Timer1_Timer();
+    // The reference typed in the Change box is what comes back.
+    dialogs.typed = L"http://mine.example/";
+    watch.cmdChange_Click();
+    page.set(L"http://evil.example/");
+    watch.Timer1_Timer();
+    EXPECT_EQ(stored(), L"http://mine.example/");
+    // Suspended, nothing is written; resumed, the user decides again.
+    watch.cmdDisable_Click();
+    page.set(L"http://evil.example/");
+    const int writes = registry.writes;
+    watch.Timer1_Timer();
+    EXPECT_EQ(registry.writes, writes);
+    watch.cmdDisable_Click();
+    dialogs.answers = {Answer::Yes};
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.questions(), 2u);
+    EXPECT_EQ(lblHomePage.text, L"http://evil.example/");
+}
+
+// A write refused (the key's rights taken away) or undone before it is read
+// back is no restore: the user is asked again at once, then once a minute,
+// and nothing is remembered as rejected.
+TEST_F(WatchTest, ARestoreThatDoesNotTakeIsNeverSilent) {
+    for (const bool refused : {true, false}) {
+        clock.at += watch::Rejections::kHeld * 2;
+        page.set(L"http://evil.example/");
+        registry.failWrites = refused;
+        if (!refused) registry.afterWrite = [&] { page.set(L"http://evil.example/"); };
+        dialogs.shown.clear();
+        timer1.requested = 0;
+        watch.Timer1_Timer();
+        EXPECT_EQ(timer1.requested, 1) << refused;
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions(), 2u) << "asked again at once: " << refused;
+        for (int s = 0; s < 59; ++s) {
+            clock.at += std::chrono::seconds(1);
+            watch.Timer1_Timer();
+        }
+        EXPECT_EQ(dialogs.questions(), 2u) << refused;
+        clock.at += std::chrono::seconds(1);
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions(), 3u) << "once a minute while it fails: " << refused;
+        EXPECT_EQ(stored(), L"http://evil.example/");
+        // Once the write takes, the No the user gave is carried out unasked.
+        registry.failWrites = false;
+        registry.afterWrite = nullptr;
+        watch.Timer1_Timer();
+        EXPECT_EQ(stored(), L"http://ref.example/");
+        page.set(L"http://evil.example/");
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions(), 3u) << refused;
+        EXPECT_EQ(stored(), L"http://ref.example/");
+    }
+}
+
+TEST_F(WatchTest, WhatIsRememberedIsBoundedTheOldestGoingFirst) {
+    const auto value = [](size_t i) { return L"http://flood" + std::to_wstring(i) + L".example/"; };
+    for (size_t i = 0; i <= watch::Rejections::kMostValues; ++i) {
+        page.set(value(i));
+        watch.Timer1_Timer();
+    }
+    const size_t asked = dialogs.questions();
+    page.set(value(watch::Rejections::kMostValues));
+    watch.Timer1_Timer();
+    page.set(value(0));
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.questions(), asked + 1);
+    EXPECT_EQ(dialogs.shown.back().text, question(value(0)));
 }

@@ -8,6 +8,7 @@
 #include <set>
 #include <span>
 
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Stacking.h"
 #include "tests/fakes/FakeUi.h"
@@ -153,7 +154,7 @@ protected:
     void SetUp() override {
         page.setString(L"Start Page", L"http://ref.example/");
         main = mainwindow::MainWindow::create(
-            GetModuleHandleW(nullptr), {store, stacking, notifyIcon, dialogs, timer1, trayRetry, program, about});
+            GetModuleHandleW(nullptr), {store, stacking, notifyIcon, dialogs, timer1, trayRetry, program, about, clock});
         ASSERT_NE(main, nullptr);
         about.setOwner(main->hwnd());
         pumpFor(50);
@@ -204,6 +205,7 @@ protected:
     ui::EventLoop loop;
     ui::Win32Dialogs dialogs{GetModuleHandleW(nullptr), loop};
     ui::Win32Timer timer1{IDT_TIMER1, 1000, true}, trayRetry{IDT_TRAY_RETRY, 2000, false};
+    const platform::Win32Clock clock;
     about::AboutWindow about{GetModuleHandleW(nullptr), program, launcher};
     std::unique_ptr<mainwindow::MainWindow> main;
 };
