@@ -76,7 +76,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     loop.addPreTranslate([&](MSG& m) { return about.preTranslateMessage(m); });
     loop.addPreTranslate([&](MSG& m) { return main->preTranslateMessage(m); });
-    loop.watch({[&] { return registryWatch.waitables(); },
+    loop.watch({[&] {
+                    // Paused, the safety tick carries on alone; the events
+                    // stay armed and report once when waited on again.
+                    return main->form().watch().wantsChangeSignals() ? registryWatch.waitables()
+                                                                      : std::span<const HANDLE>{};
+                },
                 [&](size_t which) {
                     // A key on the path renamed, deleted or made anew: the
                     // store's kept handle may hold another key than the path's.

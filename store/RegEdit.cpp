@@ -16,14 +16,7 @@ bool RegEdit::WriteStartPage(std::wstring_view path, const std::wstring& value) 
     return where && registry_.writeString(where->hive, where->key, where->value, value);
 }
 
-bool RegEdit::HoldsString(std::wstring_view path, const std::wstring& value) const {
-    const auto where = store::parseRegistryPath(path);
-    if (!where) return false;
-    // A key kept open from the last read may have been renamed away: the
-    // write went to the path, so the check reads there.
+std::wstring RegEdit::ReadStartPageAfresh(std::wstring_view path) const {
     registry_.forgetOpenKeys();
-    const auto data = registry_.read(where->hive, where->key, where->value);
-    return data && data->type == platform::RegSz &&
-           store::registryDataToText(*data, [this](const std::wstring& s) { return registry_.expandEnvironment(s); }) ==
-               value;
+    return ReadStartPage(path);
 }

@@ -16,9 +16,9 @@ public:
 
     std::wstring ReadStartPage(std::wstring_view path) const;
     bool WriteStartPage(std::wstring_view path, const std::wstring& value) const;
-    // Whether the value at the path, read through the path now, is a string
-    // of exactly this text: what a write of it leaves when it takes.
-    bool HoldsString(std::wstring_view path, const std::wstring& value) const;
+    // Read through the path now, not a key kept open from the last read,
+    // which may have been renamed away: what a write to the path left there.
+    std::wstring ReadStartPageAfresh(std::wstring_view path) const;
     // The next read goes through the path, not a key kept open from the
     // last: what was renamed away, or made anew in its place, is seen.
     void ForgetOpenKeys() const { registry_.forgetOpenKeys(); }

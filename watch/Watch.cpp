@@ -1,5 +1,7 @@
 #include "watch/Watch.h"
 
+#include <algorithm>
+
 #include "ui/ScopedValue.h"
 #include "watch/QuestionText.h"
 
@@ -12,10 +14,21 @@ void setIfDifferent(ui::Caption& c, const std::wstring& text) {
 
 } // namespace
 
+namespace {
+
+constexpr std::chrono::milliseconds kFirstPause{25}, kLongestPause{1000};
+
+} // namespace
+
 void Watch::Timer1_Timer() {
     // Suspended, nothing is read and nothing is written.
     if (asking_ || changing_ || ended_ || !c_.Timer1.enabled()) return;
+    const Time now = clock_.now();
+    // Once a rejected value has come back within the pause, nothing more is
+    // read until it ends.
+    if (now < pausedUntil_ && cameBackInPause_) return;
     const std::wstring current = store_.ReadStartPage(StartPageKey);
+    if (pacing(current, now)) return;
     if (current != c_.lblHomePage.caption()) {
         onChange(current);
     } else {
@@ -27,13 +40,32 @@ void Watch::Timer1_Timer() {
     if (c_.Timer1.enabled()) setIfDifferent(c_.lblStatus, kScanning);
 }
 
+// True while a restore waits for its pause to end.
+bool Watch::pacing(const std::wstring& current, Time now) {
+    const bool rejected = current != c_.lblHomePage.caption() && rejections_.holds(current, now);
+    if (now < pausedUntil_) {
+        if (rejected) return cameBackInPause_ = true;
+        pace_ = Time{0};
+        pausedUntil_ = Time{0};
+        return false;
+    }
+    if (!rejected) {
+        pace_ = Time{0};
+        return false;
+    }
+    pace_ = cameBackInPause_ ? std::min(std::max(pace_ * 2, kFirstPause), kLongestPause) : kFirstPause;
+    cameBackInPause_ = false;
+    pausedUntil_ = now + pace_;
+    return false;
+}
+
 void Watch::onChange(const std::wstring& current) {
     const Time now = clock_.now();
     const bool rejected = rejections_.holds(current, now);
     // The user has answered this value No already: the reference goes back
     // without a question. The minute runs from the answer, not from here.
     if (rejected || (unfinished_ && unfinished_->value == current)) {
-        if (restore()) {
+        if (restore(current)) {
             if (!rejected) restored(current, now); // that No has taken at last
             return;
         }
@@ -59,18 +91,21 @@ void Watch::onChange(const std::wstring& current) {
         c_.lblHomePage.setCaption(current);
         dialogs_.inform(L"New Homepage stored", L"HomePage stored");
         c_.Timer1.requestTick();
-    } else if (restore()) {
+    } else if (restore(current)) {
         restored(current, answeredAt);
     } else {
         restoreFailed(current, answeredAt);
     }
 }
 
-// Writes the reference back and reads, through the path, whether it took: a
-// refused write, or one undone before it could be read, is no kept No.
-bool Watch::restore() {
-    const std::wstring reference = c_.lblHomePage.caption();
-    return store_.WriteStartPage(StartPageKey, reference) && store_.HoldsString(StartPageKey, reference);
+// Writes the reference back and reads, through the path, whether it took. A
+// refused write, or the replaced value still there (a write that changed
+// nothing, or was undone before it could be read), is no kept No. Any other
+// value there means the write took and a new change followed it: the next
+// tick deals with that one.
+bool Watch::restore(const std::wstring& replaced) {
+    return store_.WriteStartPage(StartPageKey, c_.lblHomePage.caption()) &&
+           store_.ReadStartPageAfresh(StartPageKey) != replaced;
 }
 
 void Watch::restored(const std::wstring& value, Time now) {
@@ -133,6 +168,8 @@ void Watch::cmdDisable_Click() {
         // Suspending lets changes through; resumed, the user decides again.
         rejections_.clear();
         unfinished_.reset();
+        pace_ = pausedUntil_ = Time{0};
+        cameBackInPause_ = false;
     } else {
         c_.Timer1.setEnabled(true);
         c_.lblStatus.setCaption(kScanning);

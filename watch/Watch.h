@@ -48,13 +48,20 @@ public:
     void sessionEnding();
 
     bool asking() const { return asking_; }
+    // False while suspended, and while a rejected value that came back
+    // within a pause waits for it to end: a change notification would wake
+    // the program for nothing, once for every write of another program.
+    bool wantsChangeSignals() const {
+        return c_.Timer1.enabled() && !(cameBackInPause_ && clock_.now() < pausedUntil_);
+    }
 
 private:
     using Time = std::chrono::milliseconds;
     void onChange(const std::wstring& value);
     std::wstring questionAbout(const std::wstring& value) const;
     ui::Answer ask(const std::wstring& text);
-    bool restore();
+    bool restore(const std::wstring& replaced);
+    bool pacing(const std::wstring& current, Time now);
     void restored(const std::wstring& value, Time now);
     void restoreFailed(const std::wstring& value, Time now);
 
@@ -72,6 +79,12 @@ private:
     std::optional<Unfinished> unfinished_;
     // When the user was last asked again because a restore had failed.
     std::optional<Time> toldOfFailure_;
+    // Against a program that writes a rejected value back as fast as it can,
+    // the restores slow down (each pause twice the last, up to a second), so
+    // that Varnok never spends more than the program that drives it. A
+    // value that stays away for a pause ends the pacing.
+    Time pace_{0}, pausedUntil_{0};
+    bool cameBackInPause_ = false;
     // Set while a tick's question or confirmation is open; ticks that fall
     // due meanwhile do nothing, so the user never faces two questions.
     bool asking_ = false;

@@ -283,3 +283,38 @@ TEST_F(WatchTest, WhatIsRememberedIsBoundedTheOldestGoingFirst) {
     EXPECT_EQ(dialogs.questions(), asked + 1);
     EXPECT_EQ(dialogs.shown.back().text, question(value(0)));
 }
+
+// A program that writes a rejected value back the moment it is restored: the
+// restores slow down, never more than a second apart, and once the value
+// stays away they come at once again.
+TEST_F(WatchTest, AWriteWarIsFoughtMoreSlowlyThanTheOtherSide) {
+    using std::chrono::milliseconds;
+    page.set(L"http://evil.example/");
+    watch.Timer1_Timer();
+    std::vector<milliseconds> restores;
+    const auto start = clock.at;
+    for (milliseconds t{0}; t < milliseconds(6000); t += milliseconds(5)) {
+        clock.at = start + t;
+        page.set(L"http://evil.example/");
+        watch.Timer1_Timer();
+        if (stored() == L"http://ref.example/") restores.push_back(t);
+    }
+    ASSERT_GE(restores.size(), 8u);
+    EXPECT_EQ(restores[0], milliseconds(0));
+    for (size_t i = 2; i < restores.size(); ++i) {
+        EXPECT_GE(restores[i] - restores[i - 1], restores[i - 1] - restores[i - 2]) << i;
+        EXPECT_LE(restores[i] - restores[i - 1], milliseconds(1000)) << i;
+    }
+    EXPECT_EQ(dialogs.questions(), 1u);
+    // Put back after the last pause, it stays away for a tick: the next
+    // return is put back at once.
+    clock.at += milliseconds(1000);
+    watch.Timer1_Timer();
+    EXPECT_EQ(stored(), L"http://ref.example/");
+    clock.at += milliseconds(5);
+    watch.Timer1_Timer();
+    clock.at += milliseconds(5);
+    page.set(L"http://evil.example/");
+    watch.Timer1_Timer();
+    EXPECT_EQ(stored(), L"http://ref.example/");
+}
