@@ -6,6 +6,7 @@
 #include "mainwindow/win32/MainWindow.h"
 #include "platform/win32/RegistryWatch.h"
 #include "platform/win32/SingleInstance.h"
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Launcher.h"
 #include "platform/win32/Win32NotifyIcon.h"
 #include "platform/win32/Win32Registry.h"
@@ -61,6 +62,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     platform::Win32Stacking stacking;
     platform::Win32NotifyIcon notifyIcon(TRAY_ICON_UID, WMAPP_NOTIFYCALLBACK);
     platform::Win32Launcher launcher;
+    const platform::Win32Clock clock;
     ui::Win32Program program;
     ui::EventLoop loop;
     ui::Win32Dialogs dialogs(instance, loop);
@@ -68,13 +70,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ui::Win32Timer trayRetry(IDT_TRAY_RETRY, kTrayRetryMs, false);
     about::AboutWindow about(instance, program, launcher);
     const auto main = mainwindow::MainWindow::create(
-        instance, {store, stacking, notifyIcon, dialogs, timer1, trayRetry, program, about});
+        instance, {store, stacking, notifyIcon, dialogs, timer1, trayRetry, program, about, clock});
     if (!main) return 1;
     about.setOwner(main->hwnd());
 
     loop.addPreTranslate([&](MSG& m) { return about.preTranslateMessage(m); });
     loop.addPreTranslate([&](MSG& m) { return main->preTranslateMessage(m); });
-    loop.watch({[&] { return registryWatch.waitables(); },
+    loop.watch({[&] {
+                    // Paused, the safety tick carries on alone; the events
+                    // stay armed and report once when waited on again.
+                    return main->form().watch().wantsChangeSignals() ? registryWatch.waitables()
+                                                                      : std::span<const HANDLE>{};
+                },
                 [&](size_t which) {
                     // A key on the path renamed, deleted or made anew: the
                     // store's kept handle may hold another key than the path's.

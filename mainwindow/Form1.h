@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "mainwindow/Tray.h"
+#include "platform/Clock.h"
 #include "platform/Stacking.h"
 #include "store/RegEdit.h"
 #include "ui/Caption.h"
@@ -26,6 +27,7 @@ struct Form1Parts {
     platform::Stacking& stacking;
     TrayIcon& tray;
     const RegEdit& store;
+    const platform::Clock& clock;
 };
 
 // The main window's behaviour: the start-up sequence, the toggles, the
@@ -33,7 +35,7 @@ struct Form1Parts {
 class Form1 {
 public:
     explicit Form1(Form1Parts parts)
-        : p_(parts), watch_(parts.controls, parts.dialogs, parts.store) {}
+        : p_(parts), watch_(parts.controls, parts.dialogs, parts.store, parts.clock) {}
 
     void Form_Load();
     // The close box hides, as Hide does, instead of ending the watch.

@@ -11,8 +11,12 @@ std::wstring RegEdit::ReadStartPage(std::wstring_view path) const {
     return store::registryDataToText(*data, [this](const std::wstring& s) { return registry_.expandEnvironment(s); });
 }
 
-void RegEdit::WriteStartPage(std::wstring_view path, const std::wstring& value) const {
+bool RegEdit::WriteStartPage(std::wstring_view path, const std::wstring& value) const {
     const auto where = store::parseRegistryPath(path);
-    if (!where) return;
-    registry_.writeString(where->hive, where->key, where->value, value);
+    return where && registry_.writeString(where->hive, where->key, where->value, value);
+}
+
+std::wstring RegEdit::ReadStartPageAfresh(std::wstring_view path) const {
+    registry_.forgetOpenKeys();
+    return ReadStartPage(path);
 }

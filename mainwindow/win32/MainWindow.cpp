@@ -153,7 +153,8 @@ void MainWindow::onCreate() {
                              s_.program,
                              s_.stacking,
                              p.tray,
-                             s_.store});
+                             s_.store,
+                             s_.clock});
 }
 
 // Controls, fonts and icons for a density; the frame is the caller's.

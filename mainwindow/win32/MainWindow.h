@@ -31,6 +31,7 @@ struct MainWindowServices {
     ui::Win32Timer& trayRetry;
     ui::Program& program;
     ui::Window& form2; // the about window
+    const platform::Clock& clock;
 };
 
 // The main window as a Win32 window: it creates the controls, turns messages

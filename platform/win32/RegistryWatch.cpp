@@ -3,14 +3,35 @@
 namespace platform {
 
 RegistryWatch::RegistryWatch(HKEY root, const std::wstring& key) : root_(root) {
-    watches_.push_back({key, REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME, {}, {}, false});
+    watches_.push_back({key, REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME});
+    watches_.push_back({key, REG_NOTIFY_CHANGE_LAST_SET, true});
     // Above it, only names matter: a key below deleted, created or renamed.
     for (std::wstring path = key; !path.empty();) {
         const size_t slash = path.rfind(L'\\');
         path = slash == std::wstring::npos ? std::wstring{} : path.substr(0, slash);
-        watches_.push_back({path, REG_NOTIFY_CHANGE_NAME, {}, {}, false});
+        watches_.push_back({path, REG_NOTIFY_CHANGE_NAME});
     }
     waitables();
+}
+
+// The key at the watch's path; for a link watch, the link itself, and only
+// while the key there is one.
+bool RegistryWatch::open(Watch& w) {
+    if (!w.link) {
+        if (RegOpenKeyExW(root_, w.path.c_str(), 0, KEY_NOTIFY, w.key.put()) == ERROR_SUCCESS) return true;
+        w.key.reset();
+        return false;
+    }
+    DWORD type = REG_NONE;
+    if (RegOpenKeyExW(root_, w.path.c_str(), REG_OPTION_OPEN_LINK, KEY_NOTIFY | KEY_QUERY_VALUE, w.key.put()) ==
+            ERROR_SUCCESS &&
+        RegQueryValueExW(w.key.get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+        type == REG_LINK) {
+        return true;
+    }
+    w.dormant = static_cast<bool>(w.key);
+    w.key.reset();
+    return false;
 }
 
 bool RegistryWatch::arm(Watch& w) {
@@ -19,12 +40,11 @@ bool RegistryWatch::arm(Watch& w) {
     // takes one call.
     if (!w.event) w.event.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!w.event) return false;
-    // An empty path opens the root itself.
-    if (!w.key && RegOpenKeyExW(root_, w.path.c_str(), 0, KEY_NOTIFY, w.key.put()) != ERROR_SUCCESS) {
-        w.key.reset();
-        return false;
-    }
-    if (RegNotifyChangeKeyValue(w.key.get(), FALSE, w.filter, w.event.get(), TRUE) != ERROR_SUCCESS) {
+    // The root is watched through its predefined handle: opening it with an
+    // empty path gives that very handle on Windows, which is not ours to close.
+    if (!w.path.empty() && !w.key && !open(w)) return false;
+    const HKEY key = w.path.empty() ? root_ : w.key.get();
+    if (RegNotifyChangeKeyValue(key, FALSE, w.filter, w.event.get(), TRUE) != ERROR_SUCCESS) {
         // The key is gone from under its handle: open it afresh next time.
         w.key.reset();
         return false;
@@ -38,7 +58,7 @@ std::span<const HANDLE> RegistryWatch::waitables() {
     waitingFor_.clear();
     for (size_t i = 0; i < watches_.size(); ++i) {
         Watch& w = watches_[i];
-        if (w.armed || arm(w)) {
+        if (w.armed || (!w.dormant && arm(w))) {
             waiting_.push_back(w.event.get());
             waitingFor_.push_back(i);
         }
@@ -55,10 +75,15 @@ bool RegistryWatch::signalled(size_t index) {
     // again, or renamed away: a handle to the old one would never report
     // another change. Open them by their paths again, nearest to the root
     // first, before the value is read, so that no later change goes
-    // unreported.
+    // unreported. Closing an armed key signals its event: that signal is
+    // taken here, or each key reopened would wake the program once more for
+    // nothing.
     for (size_t i = fired; i-- > 0;) {
-        watches_[i].key.reset();
-        arm(watches_[i]);
+        Watch& w = watches_[i];
+        w.key.reset();
+        w.dormant = false;
+        arm(w);
+        if (w.event) ResetEvent(w.event.get());
     }
     return true;
 }
@@ -66,6 +91,7 @@ bool RegistryWatch::signalled(size_t index) {
 void RegistryWatch::reset() {
     for (Watch& w : watches_) {
         w.armed = false;
+        w.dormant = false;
         w.key.reset();
         w.event.reset();
     }

@@ -17,6 +17,9 @@ namespace platform {
 // one change, so a watch is armed again as soon as it fires. One that cannot
 // be armed (its key missing, no event to signal) is tried again whenever the
 // program wakes; meanwhile the program's regular tick reads the value for real.
+// Where the watched key is a registry link, the link itself is watched too:
+// the watch on the key follows the link's target, and pointing the link
+// elsewhere changes no name and no value there.
 class RegistryWatch {
 public:
     RegistryWatch(HKEY root, const std::wstring& key);
@@ -33,20 +36,28 @@ public:
     void reset();
 
     bool keyArmed() const { return watches_[0].armed; }
-    bool parentArmed() const { return watches_.size() > 1 && watches_[1].armed; }
+    bool linkArmed() const { return watches_[kLink].armed; }
+    bool parentArmed() const { return watches_.size() > kLink + 1 && watches_[kLink + 1].armed; }
 
 private:
     struct Watch {
         std::wstring path;
         DWORD filter;
-        unique_hkey key;
+        bool link = false; // the key at the path itself, not its target
+        unique_hkey key;   // empty for the root, the predefined handle
         unique_handle event;
         bool armed = false;
+        // A link watch on a key that is no link: looked at again only when
+        // the keys above report a change, not on every wake-up.
+        bool dormant = false;
     };
+    static constexpr size_t kLink = 1;
     bool arm(Watch& w);
+    bool open(Watch& w);
 
     HKEY root_;
-    // The key itself first, then each key above it; the last is the root.
+    // The key itself first, then the link watch on it, then each key above
+    // it; the last is the root.
     std::vector<Watch> watches_;
     std::vector<HANDLE> waiting_;
     std::vector<size_t> waitingFor_;

@@ -45,6 +45,7 @@ inline void closeHandle(HANDLE h) { CloseHandle(h); }
 inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 inline void deleteBitmap(HBITMAP b) { DeleteObject(b); }
 inline void deleteDc(HDC dc) { DeleteDC(dc); }
+inline void unhook(HHOOK h) { UnhookWindowsHookEx(h); }
 
 using unique_hkey = unique_any<HKEY, closeKey>;
 using unique_hicon = unique_any<HICON, destroyIcon>;
@@ -54,5 +55,6 @@ using unique_handle = unique_any<HANDLE, closeHandle>;
 using unique_screen_dc = unique_any<HDC, releaseScreenDc>;
 using unique_hbitmap = unique_any<HBITMAP, deleteBitmap>;
 using unique_hdc = unique_any<HDC, deleteDc>;
+using unique_hhook = unique_any<HHOOK, unhook>;
 
 } // namespace platform

@@ -3,6 +3,7 @@
 // real one does.
 #include <algorithm>
 #include <cwctype>
+#include <functional>
 #include <map>
 #include <tuple>
 
@@ -23,6 +24,7 @@ public:
         ++writes;
         if (failWrites) return false;
         values[id(hive, key, name)] = stringData(text);
+        if (afterWrite) afterWrite();
         return true;
     }
 
@@ -60,6 +62,8 @@ public:
 
     std::map<std::wstring, std::wstring> environment;
     bool failWrites = false;
+    std::function<void()> afterWrite; // another program, quicker than the next read
+
     int reads = 0;
     int writes = 0;
 

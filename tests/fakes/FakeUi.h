@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/Launcher.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Stacking.h"
@@ -33,6 +34,12 @@ struct FakeTimer : ui::Timer {
     void requestTick() override { requested += on; }
     bool on;
     int requested = 0;
+};
+
+// Time moves only when a test moves it.
+struct FakeClock : platform::Clock {
+    std::chrono::milliseconds now() const override { return at; }
+    std::chrono::milliseconds at{1000};
 };
 
 struct ScriptedDialogs : ui::Dialogs {

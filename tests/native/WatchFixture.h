@@ -21,6 +21,7 @@ protected:
     RegEdit store{registry};
     FakeCaption lblHomePage, lblStatus{L"Scanning for changes..."}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
     FakeTimer timer1;
+    FakeClock clock;
     ScriptedDialogs dialogs;
-    watch::Watch watch{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
+    watch::Watch watch{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
 };

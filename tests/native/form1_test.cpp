@@ -25,9 +25,10 @@ protected:
     FakeProgram program;
     FakeStacking stacking;
     FakeNotifyIcon icon;
+    FakeClock clock;
     mainwindow::TrayIcon tray{icon, trayRetry};
     mainwindow::Form1 form{{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, mShow, window, form2, menu, dialogs,
-                            program, stacking, tray, store}};
+                            program, stacking, tray, store, clock}};
 };
 
 TEST_F(Form1Test, LoadRegistersIconTakesReferenceGoesTopmostAndHides) {

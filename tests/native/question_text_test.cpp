@@ -144,8 +144,9 @@ TEST(QuestionTextTest, OnlyTheDisplayChangesNotWhatIsComparedOrWritten) {
     RegEdit store{registry};
     FakeCaption lblHomePage{L"http://ref.example/"}, lblStatus, cmdDisable{L"Disable"}, mDisable{L"Disable"};
     FakeTimer timer1;
+    FakeClock clock;
     ScriptedDialogs dialogs;
-    watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
+    watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
 
     const std::wstring hostile = L"http://ref.example/\u202E" + std::wstring(5000, L'z');
     page.set(hostile);
@@ -167,6 +168,7 @@ TEST(QuestionTextTest, OnlyTheDisplayChangesNotWhatIsComparedOrWritten) {
     for (const auto& screen : {std::pair<size_t, int>{300, 1}, {0, 2}}) {
         const size_t room = screen.first;
         const int display = screen.second;
+        clock.at += watch::Rejections::kHeld; // the last No no longer holds
         dialogs.fits = [room](const std::wstring& t) { return t.size() < room; };
         const std::wstring wide = L"http://\u00e9.example/" + std::wstring(1000, L'x');
         page.set(wide);

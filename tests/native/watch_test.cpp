@@ -125,17 +125,6 @@ TEST_F(WatchTest, TicksInsideOpenBoxesDoNothing) {
     EXPECT_FALSE(watch.asking());
 }
 
-TEST_F(WatchTest, FailedWriteBackAsksAgainAtTheNextTick) {
-    page.set(L"http://evil.example/");
-    registry.failWrites = true;
-    watch.Timer1_Timer();
-    watch.Timer1_Timer();
-    EXPECT_EQ(dialogs.questions(), 2u);
-    registry.failWrites = false;
-    watch.Timer1_Timer();
-    EXPECT_EQ(stored(), L"http://ref.example/");
-}
-
 TEST_F(WatchTest, ToggleSwitchesTimerStatusAndBothCaptions) {
     watch.cmdDisable_Click();
     EXPECT_FALSE(timer1.on);
@@ -171,7 +160,7 @@ TEST_F(WatchTest, TheSessionsEndWritesTheReferenceBackOnlyIfAQuestionIsOpen) {
     watch.sessionEnding();
     EXPECT_EQ(registry.writes, 0);
 
-    watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store};
+    watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
     page.set(L"http://evil.example/");
     dialogs.answers = {Answer::Yes}; // whatever the dying box returns, nothing more is done
     dialogs.whileAsking = [&] {
@@ -185,4 +174,105 @@ TEST_F(WatchTest, TheSessionsEndWritesTheReferenceBackOnlyIfAQuestionIsOpen) {
     page.set(L"http://later.example/");
     fresh.Timer1_Timer();
     EXPECT_EQ(dialogs.questions(), 1u) << "no tick runs after the end";
+}
+
+// A No holds for a minute from the answer against the same page in any form;
+// a value not answered is asked, and so is the same one once the minute is over.
+TEST_F(WatchTest, ANoHoldsForAMinute) {
+    using std::chrono::seconds;
+    const auto sz = [](const std::wstring& v) { return FakeRegistry::stringData(v); };
+    page.set(L"http://evil.example/");
+    watch.Timer1_Timer();
+    page.set(L"http://other.example/");
+    watch.Timer1_Timer();
+    const struct {
+        seconds after; // since the first No
+        platform::RegistryData value;
+        size_t asked;
+    } cases[] = {
+        {seconds(1), sz(L"http://evil.example/"), 0},
+        {seconds(2), sz(L"http://other.example/"), 0}, // the two in turn
+        {seconds(3), FakeRegistry::stringData(L"http://evil.example/", platform::RegExpandSz), 0},
+        {seconds(4), sz(std::wstring(L"http://evil.example/\0junk", 25)), 0},
+        {seconds(5), sz(L"http://EVIL.example/"), 1},
+        {seconds(59), sz(L"http://evil.example/"), 0},
+        {seconds(61), sz(L"http://evil.example/"), 1},
+    };
+    const auto start = clock.at;
+    for (const auto& c : cases) {
+        clock.at = start + c.after;
+        const size_t before = dialogs.questions();
+        page.registry.set(platform::Hive::CurrentUser, page.kKey, L"Start Page", c.value);
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions() - before, c.asked) << c.after.count();
+        EXPECT_EQ(page.get()->type, platform::RegSz) << c.after.count();
+        EXPECT_EQ(stored(), L"http://ref.example/") << c.after.count();
+    }
+}
+
+// The page typed in the Change box is what comes back; suspended, nothing is
+// written; resumed, the user decides again.
+TEST_F(WatchTest, ChangeAndDisableWithANoRemembered) {
+    page.set(L"http://evil.example/");
+    watch.Timer1_Timer();
+    dialogs.typed = L"http://mine.example/";
+    watch.cmdChange_Click();
+    page.set(L"http://evil.example/");
+    watch.Timer1_Timer();
+    EXPECT_EQ(stored(), L"http://mine.example/");
+    watch.cmdDisable_Click();
+    page.set(L"http://evil.example/");
+    const int writes = registry.writes;
+    watch.Timer1_Timer();
+    EXPECT_EQ(registry.writes, writes);
+    watch.cmdDisable_Click();
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.questions(), 2u);
+}
+
+// A write refused, or undone before it is read back: asked again at once, then
+// once a minute, never remembered; once the write takes, that No is carried out.
+TEST_F(WatchTest, ARestoreThatDoesNotTakeIsNeverSilent) {
+    for (const bool refused : {true, false}) {
+        clock.at += watch::Rejections::kHeld * 2;
+        page.set(L"http://evil.example/");
+        registry.failWrites = refused;
+        if (!refused) registry.afterWrite = [&] { page.set(L"http://evil.example/"); };
+        dialogs.shown.clear();
+        watch.Timer1_Timer();
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions(), 2u) << refused;
+        for (int s = 0; s < 60; ++s, clock.at += std::chrono::seconds(1)) watch.Timer1_Timer();
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions(), 3u) << refused;
+        registry.failWrites = false;
+        registry.afterWrite = nullptr;
+        watch.Timer1_Timer();
+        page.set(L"http://evil.example/");
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions(), 3u) << refused;
+        EXPECT_EQ(stored(), L"http://ref.example/");
+    }
+}
+
+// Written back the moment it is restored, a rejected value is put back ever
+// more slowly, never more than a second apart.
+TEST_F(WatchTest, AWriteWarIsFoughtMoreSlowlyThanTheOtherSide) {
+    using std::chrono::milliseconds;
+    page.set(L"http://evil.example/");
+    watch.Timer1_Timer();
+    std::vector<milliseconds> restores;
+    for (milliseconds t{0}; t < milliseconds(6000); t += milliseconds(5)) {
+        clock.at += milliseconds(5);
+        page.set(L"http://evil.example/");
+        watch.Timer1_Timer();
+        if (stored() == L"http://ref.example/") restores.push_back(t);
+    }
+    ASSERT_GE(restores.size(), 8u);
+    EXPECT_EQ(restores[0], milliseconds(0));
+    for (size_t i = 2; i < restores.size(); ++i) {
+        EXPECT_GE(restores[i] - restores[i - 1], restores[i - 1] - restores[i - 2]) << i;
+        EXPECT_LE(restores[i] - restores[i - 1], milliseconds(1000)) << i;
+    }
+    EXPECT_EQ(dialogs.questions(), 1u);
 }

@@ -3,6 +3,7 @@
 // finding windows, reading their text and answering message boxes from a
 // second thread, as a user would.
 #include <windows.h>
+#include <sddl.h>
 
 #include <chrono>
 #include <functional>
@@ -207,6 +208,50 @@ public:
 
 private:
     std::wstring path_;
+};
+
+// The registry's own name for a key of this user's hive.
+inline std::wstring kernelName(const std::wstring& path) {
+    HANDLE token = nullptr;
+    BYTE user[256]{};
+    DWORD size = 0;
+    LPWSTR sid = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+    ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+    const std::wstring name = L"\\REGISTRY\\USER\\" + std::wstring(sid ? sid : L"") + L"\\" + path;
+    LocalFree(sid);
+    CloseHandle(token);
+    return name;
+}
+
+
+// A key made a registry link, pointed at a key of this user's hive with
+// pointAt(), and deleted (the link itself, not its target) when it goes.
+class LinkKey {
+public:
+    explicit LinkKey(const std::wstring& path) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS, nullptr, &link_, nullptr);
+    }
+    ~LinkKey() {
+        using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+        if (!link_) return;
+        reinterpret_cast<NtDeleteKeyFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")))(link_);
+        RegCloseKey(link_);
+    }
+    LinkKey(const LinkKey&) = delete;
+    LinkKey& operator=(const LinkKey&) = delete;
+    bool made() const { return link_ != nullptr; }
+    void pointAt(const std::wstring& path) const {
+        const std::wstring to = kernelName(path);
+        RegSetValueExW(link_, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(to.c_str()),
+                       static_cast<DWORD>(to.size() * sizeof(wchar_t)));
+    }
+
+private:
+    HKEY link_ = nullptr;
 };
 
 inline const wchar_t* kStartPageKey = L"Software\\Microsoft\\Internet Explorer\\Main";

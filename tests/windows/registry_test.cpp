@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -185,4 +186,42 @@ TEST(EventLoopTest, AFailedWaitNeverSpins) {
     later.join();
     EXPECT_GE(failed, 1);
     EXPECT_LE(asked, 5) << "each failed wait is followed by a wait for a message";
+}
+
+// Pointing a link elsewhere changes no name and no value under it: the link
+// itself is watched, and the new target from then on.
+TEST_F(RegistryWatchTest, ALinkPointedElsewhereIsReportedAndItsNewTargetWatched) {
+    const wintest::ScratchKey a{parent + L"\\A"}, b{parent + L"\\B"};
+    a.setString(L"Start Page", L"a");
+    b.setString(L"Start Page", L"b");
+    key.eraseKey();
+    const wintest::LinkKey link{key.path()};
+    link.pointAt(a.path());
+    platform::RegistryWatch watch(HKEY_CURRENT_USER, key.path());
+    settle(watch);
+    ASSERT_TRUE(watch.linkArmed());
+    link.pointAt(b.path());
+    bool moved = false;
+    EXPECT_TRUE(wakes(watch, 2000, &moved)) << "pointing the link elsewhere is reported";
+    settle(watch, &moved);
+    EXPECT_TRUE(moved) << "kept handles on the path are said to be stale";
+    b.setString(L"Start Page", L"b2");
+    EXPECT_TRUE(wakes(watch)) << "a change in the new target is reported";
+}
+
+// Closing an armed key signals its event: the keys reopened after a name
+// change above the value must not each wake the program once more. (Wine 8
+// reports a rename to the renamed key alone; a key made, to its parent.)
+TEST_F(RegistryWatchTest, ANameChangeAboveTheKeyWakesOnce) {
+    const wintest::ScratchKey value{key.path() + L"\\Deeper\\Deepest"}, sibling{parent + L"\\Sibling"};
+    value.setString(L"Start Page", L"a");
+    platform::RegistryWatch watch(HKEY_CURRENT_USER, value.path());
+    settle(watch);
+    sibling.setString(L"x", L"x");
+    int wakeUps = 0;
+    while (wakes(watch, 300)) ++wakeUps;
+    std::printf("wake-ups after one key made three keys above the watched one: %d\n", wakeUps);
+    EXPECT_EQ(wakeUps, 1);
+    value.setString(L"Start Page", L"b");
+    EXPECT_TRUE(wakes(watch)) << "the value is still watched";
 }

@@ -10,6 +10,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -17,6 +20,14 @@
 
 using namespace wintest;
 using Clock = std::chrono::steady_clock;
+
+// The command line of the Varnok under test, as /proc lists it: its own
+// path, not another build's.
+std::string varnokCommand() {
+    std::string path = narrow(fromUnix(env(L"VARNOK_EXE")));
+    std::transform(path.begin(), path.end(), path.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+    return path;
+}
 
 namespace {
 
@@ -141,6 +152,40 @@ void expectNoGrowth(const Counts& before, const Counts& after) {
     EXPECT_LE(after.memoryKiB, before.memoryKiB + 8 * 1024);
 }
 
+// CPU time so far, user and kernel: of the calling thread, or of the Unix
+// process whose command line holds `name`, from /proc in 10 ms ticks (Wine
+// answers GetProcessTimes for another process with the caller's own times).
+double cpuMs(const std::string& name = {}) {
+    FILETIME c, e, kernel, user;
+    if (name.empty() && GetThreadTimes(GetCurrentThread(), &c, &e, &kernel, &user)) {
+        return (ULARGE_INTEGER{{kernel.dwLowDateTime, kernel.dwHighDateTime}}.QuadPart +
+                ULARGE_INTEGER{{user.dwLowDateTime, user.dwHighDateTime}}.QuadPart) / 10000.0;
+    }
+    double ms = 0;
+    WIN32_FIND_DATAA fd;
+    const HANDLE find = FindFirstFileA("Z:\\proc\\*", &fd);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; !name.empty() && more; more = FindNextFileA(find, &fd)) {
+        const std::string dir = std::string("Z:\\proc\\") + fd.cFileName;
+        std::ifstream cmdline(dir + "\\cmdline"), stat(dir + "\\stat");
+        std::string cmd((std::istreambuf_iterator<char>(cmdline)), {}), line;
+        std::transform(cmd.begin(), cmd.end(), cmd.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+        std::getline(stat, line);
+        if (!isdigit(fd.cFileName[0]) || cmd.find(name) == std::string::npos || line.empty()) continue;
+        // After the name in brackets: the state, then utime and stime as fields 12 and 13.
+        std::istringstream rest(line.substr(line.rfind(')') + 2));
+        std::string field;
+        for (int i = 1; i <= 13 && rest >> field; ++i) ms += i >= 12 ? std::stod(field) * 10 : 0;
+    }
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    return ms;
+}
+
+SIZE_T peakMemoryKiB(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    return GetProcessMemoryInfo(process, &pmc, sizeof pmc) ? pmc.PeakPagefileUsage / 1024 : 0;
+}
+
 // Measures how long the main window takes to answer, on its own thread.
 class ResponsivenessProbe {
 public:
@@ -176,6 +221,26 @@ private:
 class ReliabilityTest : public VarnokProcessTest {};
 
 TEST_F(ReliabilityTest, AThousandWritesASecondForTenSeconds) {
+    int writes = 0;
+    const auto flood = [&](std::chrono::seconds length) {
+        const auto start = Clock::now();
+        for (auto next = start; next < start + length; next += std::chrono::milliseconds(1)) {
+            while (Clock::now() < next) std::this_thread::yield();
+            page.setString(L"Start Page", L"http://flood" + std::to_wstring(writes++ % 7) + L".example/");
+        }
+    };
+    // Suspended, Varnok writes nothing.
+    const auto toggle = [&](const wchar_t* caption) {
+        PostMessageW(control(IDC_CMDDISABLE), BM_CLICK, 0, 0);
+        EXPECT_TRUE(waitFor([&] { return textOf(control(IDC_CMDDISABLE)) == caption; }));
+    };
+    toggle(L"Enable");
+    flood(std::chrono::seconds(1));
+    EXPECT_EQ(stored(), L"http://flood" + std::to_wstring((writes - 1) % 7) + L".example/");
+    page.setString(L"Start Page", L"http://ref.example/");
+    toggle(L"Disable");
+    writes = 0;
+
     const Counts before = countsOf(pi.hProcess);
     ResponsivenessProbe probe(main);
     std::atomic<bool> flooding{true};
@@ -195,15 +260,22 @@ TEST_F(ReliabilityTest, AThousandWritesASecondForTenSeconds) {
             Sleep(2);
         }
     });
-    int writes = 0;
-    const auto start = Clock::now();
-    const auto end = start + std::chrono::seconds(10);
-    for (auto next = start; next < end; next += std::chrono::milliseconds(1)) {
-        while (Clock::now() < next) std::this_thread::yield();
-        page.setString(L"Start Page", L"http://flood" + std::to_wstring(writes++ % 7) + L".example/");
-    }
+    // Halfway through, the tray menu is opened.
+    std::atomic<bool> menuOpened{false};
+    std::thread tray([&] {
+        Sleep(5000);
+        PostMessageW(trayIcons()[0], WM_RBUTTONUP, 0, 0);
+        menuOpened = waitFor([&] { return menus().size() == 1; }, 3000);
+        for (HWND m : menus()) PostMessageW(m, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    const double varnokCpu0 = cpuMs(varnokCommand()), writerCpu0 = cpuMs();
+    flood(std::chrono::seconds(10));
+    const double varnokCpu = cpuMs(varnokCommand()) - varnokCpu0, writerCpu = cpuMs() - writerCpu0;
     flooding = false;
     user.join();
+    tray.join();
+    EXPECT_TRUE(menuOpened) << "the tray menu opens during the flood";
+
 
     // The flood is over: No to whatever is still asked, until the reference
     // is back and no question is open.
@@ -218,14 +290,54 @@ TEST_F(ReliabilityTest, AThousandWritesASecondForTenSeconds) {
     const Counts after = countsAtRest(pi, before);
 
     std::printf("flood: %d writes in 10 s, %d questions answered, at most %d open at once, "
-                "slowest WM_NULL answer %lld ms (%d timeouts)\n",
-                writes, answered.load(), mostOpen.load(), probe.worstMs(), probe.timeouts());
+                "slowest WM_NULL answer %lld ms (%d timeouts); CPU: Varnok %.0f ms, the writer %.0f ms; "
+                "peak private memory %zu KiB\n",
+                writes, answered.load(), mostOpen.load(), probe.worstMs(), probe.timeouts(), varnokCpu, writerCpu,
+                peakMemoryKiB(pi.hProcess));
     print("before", before);
     print("after", after);
     EXPECT_LE(mostOpen.load(), 1);
     EXPECT_GT(answered.load(), 0);
+    EXPECT_LE(answered.load(), 14) << "a No holds: each of the 7 values asked about once, twice at most";
+    EXPECT_LT(varnokCpu, writerCpu) << "no write war at the writer's pace";
     EXPECT_EQ(probe.timeouts(), 0);
     expectNoGrowth(before, after);
+}
+
+// A watchdog: another program that writes its page again 300 ms after every
+// restore, for 20 s, while the user answers No to every question. A No holds
+// for a minute: one question, and the page put back after every write.
+TEST_F(ReliabilityTest, AWatchdogThatRewritesItsPageAfterEveryRestore) {
+    std::atomic<bool> watching{true};
+    std::atomic<int> questions{0};
+    std::thread user([&] {
+        for (; watching; Sleep(5)) {
+            const auto boxes = visibleBoxes(L"Warning!", pi.dwProcessId);
+            if (HWND no = boxes.empty() ? nullptr : childWithText(boxes[0], L"&No")) {
+                ++questions;
+                PostMessageW(no, BM_CLICK, 0, 0);
+                waitFor([&] { return !IsWindowVisible(boxes[0]); }, 2000);
+            }
+        }
+    });
+    const double cpu0 = cpuMs(varnokCommand());
+    int restores = 0;
+    for (const auto end = Clock::now() + std::chrono::seconds(20); Clock::now() < end; ++restores) {
+        page.setString(L"Start Page", L"http://watchdog.example/");
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        if (!waitFor([&] { return stored() == L"http://ref.example/"; }, static_cast<int>(left))) break;
+        Sleep(300);
+    }
+    const double cpu = cpuMs(varnokCommand()) - cpu0;
+    EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; })) << "the user's page is back";
+    watching = false;
+    user.join();
+    std::printf("watchdog: %d questions faced and %d restores in 20 s; Varnok's CPU %.0f ms (%.2f %% of one core), "
+                "private memory %zu KiB (peak %zu KiB)\n",
+                questions.load(), restores, cpu, cpu / 200.0, countsOf(pi.hProcess).memoryKiB,
+                peakMemoryKiB(pi.hProcess));
+    EXPECT_EQ(questions.load(), 1);
+    EXPECT_GE(restores, 20);
 }
 
 TEST_F(ReliabilityTest, FiveHundredChangeAndAnswerCycles) {
