@@ -10,13 +10,8 @@ set -uo pipefail
 setup=$1 probe=$2 icon=$3 source_dir=$4 version=$5 msi=$6 later_msi=$7 later_version=$8 holder=$9
 test_setup=${10} folder_acl=${11}
 
-if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" != "${VARNOK_TEST_PREFIX:-}" ]; then
-    echo "installer_test: run it through scripts/with-wine.sh (it makes a throwaway WINEPREFIX)" >&2
-    exit 2
-fi
-# winemenubuilder would turn the Start-menu shortcut into a menu entry in the
-# user's own Linux desktop, outside the throwaway prefix.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. "$(dirname "$0")/test_lib.sh"
+require_throwaway_prefix installer_test
 
 inst_win='C:\Program Files\Varnok'
 inst="$WINEPREFIX/drive_c/Program Files/Varnok"
@@ -27,10 +22,6 @@ user_run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 log=$(mktemp "${TMPDIR:-/tmp}/varnok-installer-test.XXXXXX")
 trace=$(mktemp "${TMPDIR:-/tmp}/varnok-installer-trace.XXXXXX")
 trap 'rm -f "$log" "$trace"' EXIT
-
-failures=0
-fail() { echo "  FAIL: $*"; failures=$((failures + 1)); }
-group() { echo "== $*"; }
 
 # Output goes to a file: a Varnok the installer starts inherits the handles,
 # and a pipe would stay open as long as it runs.

@@ -7,16 +7,11 @@ set -uo pipefail
 
 setup=$1 msi=$2
 
-if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" != "${VARNOK_TEST_PREFIX:-}" ]; then
-    echo "older_windows_test: run it through scripts/with-wine.sh (it makes a throwaway WINEPREFIX)" >&2
-    exit 2
-fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. "$(dirname "$0")/test_lib.sh"
+require_throwaway_prefix older_windows_test
 message="Varnok needs Windows 7 with Service Pack 1, 64-bit, or a later Windows."
 inst="$WINEPREFIX/drive_c/Program Files/Varnok"
 log=$(mktemp "${TMPDIR:-/tmp}/varnok-older-windows.XXXXXX")
-failures=0
-fail() { echo "  FAIL: $*"; failures=$((failures + 1)); }
 
 echo "== the MSI's launch condition, as Windows Installer reads it"
 conditions=$(msiinfo export "$msi" LaunchCondition | tr -d '\r')

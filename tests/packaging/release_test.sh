@@ -9,15 +9,8 @@ set -uo pipefail
 
 source_dir=$1 version=$2 probe=$3
 
-if [ -z "${WINEPREFIX:-}" ] || [ "$WINEPREFIX" != "${VARNOK_TEST_PREFIX:-}" ]; then
-    echo "release_test: run it through scripts/with-wine.sh (it makes a throwaway WINEPREFIX)" >&2
-    exit 2
-fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-
-failures=0
-fail() { echo "  FAIL: $*"; failures=$((failures + 1)); }
-group() { echo "== $*"; }
+. "$(dirname "$0")/test_lib.sh"
+require_throwaway_prefix release_test
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnok-release-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT

@@ -7,9 +7,7 @@ set -uo pipefail
 
 zip=$1 windres=$2 objdump=$3 source_dir=$4 version=$5 file_version_text=$6 debug_file=$7
 
-failures=0
-fail() { echo "  FAIL: $*"; failures=$((failures + 1)); }
-group() { echo "== $*"; }
+. "$(dirname "$0")/test_lib.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnok-zip-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
