@@ -6,15 +6,29 @@
 
 #include <string>
 
+#include "platform/win32/unique_handles.h"
+
 namespace setup {
 
-// Gives `folder` an access list only administrators and the system account
-// can change, making it (and any folder missing on the way) if need be.
-// Refuses, with `reason` for the user, a path that another user could
-// rename or replace, or a folder they could already have written into,
-// unless it is `installed` (the folder of the Varnok installed now, whose
-// protection an upgrade or repair puts back). 0, or a Win32 error.
-DWORD protectInstallFolder(const wchar_t* folder, bool installed, std::wstring& reason);
+inline void freeLocal(HLOCAL memory) { LocalFree(memory); }
+using unique_local = platform::unique_any<HLOCAL, freeLocal>;
+
+// Reads `folder` and each folder above it and decides whether Varnok may be
+// installed there (packaging/folder_rules.h); `registered` when it is where
+// the installed Varnok's registration says it lives. Writes nothing. 0, and
+// in `saved` what restoreInstallFolder needs to undo protectInstallFolder;
+// or an error and `reason`, a text for the user.
+DWORD checkInstallFolder(const wchar_t* folder, bool registered, std::wstring& reason, std::wstring& saved);
+
+// The same check; then, only if it passes, makes the folder (and any missing
+// above it) with an access list only administrators and the system account
+// can change, or gives an existing one that list and resets the owner and
+// list of everything in it. What a failure had changed is put back.
+DWORD protectInstallFolder(const wchar_t* folder, bool registered, std::wstring& reason);
+
+// Puts back the owners and lists that `saved` holds and removes the folders
+// that were to be made, if they are empty.
+void restoreInstallFolder(const std::wstring& saved);
 
 // 0 when this desktop's shell runs as `user` in a session someone signs in
 // to, so that a start handed to it runs as that user; else why not.
