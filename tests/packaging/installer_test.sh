@@ -524,11 +524,11 @@ wine_run "$probe" VarnokForm1 present 10000 || fail "no Varnok window before the
 before=$(installed_varnok_pids)
 # What msiexec /fva does (Wine's /f takes neither a path nor a product
 # code): every file again, replaced whatever its version.
-chmod o+w "$inst" && chmod 666 "$inst/LICENSE"
+chmod o+w "$inst" && chmod 666 "$inst/varnok.exe"
 wine_run msiexec /i "$later_msi_win" REINSTALL=ALL REINSTALLMODE=vamus /qn || fail "the repair exited with $?"
 [ "$(installed_varnok_pids)" = "$before" ] || fail "Varnok ran as '$before' and now as '$(installed_varnok_pids)'"
 check_msi_installed "$later_version"
-check_protected "$inst_win\\LICENSE"
+check_protected "$inst_win\\varnok.exe"
 
 group "MSI: msiexec /x /qn ends Varnok and leaves nothing behind"
 wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
