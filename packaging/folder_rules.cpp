@@ -1,7 +1,6 @@
 #include "packaging/folder_rules.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace setup {
 namespace {
@@ -71,10 +70,11 @@ FolderVerdict decideInstallFolder(const InstallFolderFacts& facts) {
     }
     const std::wstring& folder = facts.way.back().path;
     if (!facts.contentsRead) return refuse(L"What " + folder + L" holds could not be read.");
-    std::vector<std::wstring> foreign = facts.others;
-    std::copy_if(facts.files.begin(), facts.files.end(), std::back_inserter(foreign),
-                 [](const auto& name) { return !isVarnoksOwn(name); });
-    if (!foreign.empty()) return refuse(folder + L" holds " + foreign.front() + L", which Varnok did not put there.");
+    const std::wstring* foreign = facts.others.empty() ? nullptr : &facts.others.front();
+    for (const std::wstring& name : facts.files) {
+        if (!foreign && !isVarnoksOwn(name)) foreign = &name;
+    }
+    if (foreign) return refuse(folder + L" holds " + *foreign + L", which Varnok did not put there.");
     return {true, L"", facts.way.size()};
 }
 

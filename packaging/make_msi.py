@@ -28,7 +28,7 @@ import olefile
 LAUNCH_CONDITION = re.compile(r'\s*<Condition Message="([^"]*)">\s*<!\[CDATA\[(.*?)\]\]>\s*</Condition>', re.S)
 
 # wixl 0.101 drops Execute="rollback" from a custom action's type, which
-# would run it at once, in the install's first pass: make_msi.py adds the
+# would run it at once, in the install's first pass: this script adds the
 # in-script and rollback bits (msidbCustomActionTypeInScript, ...Rollback).
 ROLLBACK_ACTION = re.compile(r'<CustomAction Id="([^"]+)"[^>]*Execute="rollback"')
 IN_SCRIPT_ROLLBACK = 0x400 | 0x100
