@@ -396,13 +396,13 @@ ended() {
     done
 }
 
-# Everything under C:\$1 as it stands: each path's mode, owner and extended
+# Everything under C:\$1 as it stands: each path's mode, owner, size, extended
 # attributes (where Wine would keep a descriptor that was set), and the
 # owner and list that Windows reads back.
 tree_state() {
     local paths win
     mapfile -t paths < <(cd "$WINEPREFIX/drive_c" && find "$1" | sort)
-    (cd "$WINEPREFIX/drive_c" && stat -c '%n %a %u:%g' "${paths[@]}" &&
+    (cd "$WINEPREFIX/drive_c" && stat -c '%n %a %u:%g %s' "${paths[@]}" &&
         python3 -c 'import os, sys; [print(p, [(k, os.getxattr(p, k).hex()) for k in os.listxattr(p)]) for p in sys.argv[1:]]' "${paths[@]}")
     win=("${paths[@]//\//\\}")
     wine "$folder_acl" "${win[@]/#/C:\\}" 2>>"$log" | tr -d '\r'
@@ -416,19 +416,22 @@ group "the install folder: one the installer makes or only administrators could 
 msi_log_win='C:\varnok-msi.log'
 for case in "Tools\\Varnok - 0" "Ready\\Varnok admin-made 0" "Shared\\Varnok open-parent 67" \
             "Public\\Varnok open-parent-empty 67" "Open\\Varnok open-planted 67" "Empty\\Varnok open-empty 67" \
-            "Apps\\Other admin-files 67"; do
+            "Apps\\Other admin-files 67" "Linked\\Varnok admin-hard-link 67"; do
     read -r folder prep expected <<<"$case"
     top=${folder%%\\*}
     unix="$WINEPREFIX/drive_c/${folder//\\//}"
     for installer in NSIS MSI; do
         rm -rf "$WINEPREFIX/drive_c/$top"
         case $prep in
-            admin-made) mkdir -p "$unix" ;;
+            admin-made) mkdir -p "$unix" && chmod 755 "${unix%/*}" "$unix" ;;
             open-parent) mkdir -p "${unix%/*}" && chmod 777 "${unix%/*}" ;;
             open-parent-empty) mkdir -p "$unix" && chmod 777 "${unix%/*}" ;;
             open-planted) mkdir -p "$unix" && chmod 777 "$unix" && : >"$unix/version.dll" ;;
             open-empty) mkdir -p "$unix" && chmod 777 "$unix" ;;
-            admin-files) mkdir -p "$unix/data" && : >"$unix/other.exe" ;;
+            admin-files) mkdir -p "$unix/data" && chmod 755 "${unix%/*}" "$unix" && : >"$unix/other.exe" ;;
+            # A second name of a file elsewhere: writing README.md would write that file.
+            admin-hard-link) mkdir -p "$unix" && chmod 755 "${unix%/*}" "$unix" && echo kept >"${unix%/*}/kept.txt" &&
+                ln "${unix%/*}/kept.txt" "$unix/README.md" ;;
         esac
         before=$(tree_state "$top")
         if [ $installer = NSIS ]; then
