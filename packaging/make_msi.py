@@ -4,9 +4,10 @@
 make_msi.py OUT.msi WXS VERSION PUBLISHER EPOCH_FILE EXE README LICENSE ICON ACTIONS_DLL
 
 wixl stamps the build time and a random package code into the summary
-information, cannot give a component or the product a condition and cannot
-schedule the removal of an earlier version; this script fills in what wixl
-leaves out, so that the result depends on its inputs alone.
+information, cannot give a component or the product a condition, cannot
+schedule the removal of an earlier version and makes no rollback actions;
+this script fills in what wixl leaves out, so that the result depends on
+its inputs alone.
 """
 import datetime
 import hashlib
@@ -25,6 +26,12 @@ import olefile
 # its condition in CDATA, under <Product>, is taken out of what wixl reads
 # and written into the LaunchCondition table.
 LAUNCH_CONDITION = re.compile(r'\s*<Condition Message="([^"]*)">\s*<!\[CDATA\[(.*?)\]\]>\s*</Condition>', re.S)
+
+# wixl 0.101 drops Execute="rollback" from a custom action's type, which
+# would run it at once, in the install's first pass: this script adds the
+# in-script and rollback bits (msidbCustomActionTypeInScript, ...Rollback).
+ROLLBACK_ACTION = re.compile(r'<CustomAction Id="([^"]+)"[^>]*Execute="rollback"')
+IN_SCRIPT_ROLLBACK = 0x400 | 0x100
 
 PID_REVNUMBER = 9  # the package code
 PID_CREATE_DTM = 12
@@ -122,6 +129,9 @@ def main():
         # it, a failed upgrade rolls that removal back with the rest.
         msibuild_query(msi, "UPDATE `InstallExecuteSequence` SET `Sequence` = 1501 "
                             "WHERE `Action` = 'RemoveExistingProducts'")
+        for action in ROLLBACK_ACTION.findall(wxs_text):
+            kind = int(table_value(msi, "CustomAction", action)) | IN_SCRIPT_ROLLBACK
+            msibuild_query(msi, "UPDATE `CustomAction` SET `Type` = %d WHERE `Action` = '%s'" % (kind, action))
         # A per-machine install passes public properties from the command
         # line to its elevated part only when they are listed as secure.
         secure = table_value(msi, "Property", "SecureCustomProperties")

@@ -1,5 +1,6 @@
-// folder_acl PATH: prints PATH's owner and access list as SDDL, as Windows
-// reads them back (GetNamedSecurityInfoW). Exit code 1 if it cannot.
+// folder_acl PATH...: prints each PATH's owner and access list as SDDL, as
+// Windows reads them back (GetNamedSecurityInfoW), one line each; with more
+// than one PATH, after "PATH: ". Exit code 1 if one cannot be read.
 #include <windows.h>
 
 #include <aclapi.h>
@@ -8,14 +9,20 @@
 #include <cstdio>
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) return 2;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-    if (GetNamedSecurityInfoW(argv[1], SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr, &descriptor)) return 1;
-    wchar_t* text = nullptr;
-    if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, what, &text, nullptr)) return 1;
-    std::printf("%ls\n", text);
-    LocalFree(text);
-    LocalFree(descriptor);
-    return 0;
+    if (argc < 2) return 2;
+    int status = 0;
+    for (int i = 1; i < argc; ++i) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        wchar_t* text = nullptr;
+        const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+        if (GetNamedSecurityInfoW(argv[i], SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr, &descriptor) ||
+            !ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, what, &text, nullptr)) {
+            status = 1;
+        }
+        if (argc > 2) std::printf("%ls: ", argv[i]);
+        std::printf("%ls\n", text ? text : L"unreadable");
+        LocalFree(text);
+        LocalFree(descriptor);
+    }
+    return status;
 }

@@ -21,7 +21,8 @@ run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 user_run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 log=$(mktemp "${TMPDIR:-/tmp}/varnok-installer-test.XXXXXX")
 trace=$(mktemp "${TMPDIR:-/tmp}/varnok-installer-trace.XXXXXX")
-trap 'rm -f "$log" "$trace"' EXIT
+broken_msi=$(mktemp "${TMPDIR:-/tmp}/varnok-broken.XXXXXX.msi")
+trap 'rm -f "$log" "$trace" "$broken_msi"' EXIT
 
 # Output goes to a file: a Varnok the installer starts inherits the handles,
 # and a pipe would stay open as long as it runs.
@@ -204,13 +205,17 @@ else
 fi
 check_removed
 
-group "as a service account the installer stops before it unpacks a plug-in; the release has no test hook"
+group "as a service account the installer stops before it unpacks or writes anything; the release has no test hook"
 python3 - "$setup" "$test_setup" <<'PY' || fail "the release installer holds a test hook, or the search finds none in the test build"
-import lzma, sys
-def text(exe):  # the solid LZMA data after NSIS's first header: strings, script, files
+import lzma, struct, sys
+def text(exe):  # the LZMA block after NSIS's first header: its strings and script
     data = open(exe, "rb").read()
     at = data.index(b"\xef\xbe\xad\xdeNullsoftInst") + 24
-    return lzma.LZMADecompressor(lzma.FORMAT_ALONE).decompress(data[at:at + 5] + b"\xff" * 8 + data[at + 5:], 64 << 20)
+    size = struct.unpack_from("<I", data, at)[0]
+    if not size & 0x80000000:
+        sys.exit("a solid installer: it unpacks everything before .onInit")
+    block = data[at + 4:at + 4 + (size & 0x7FFFFFFF)]
+    return lzma.LZMADecompressor(lzma.FORMAT_ALONE).decompress(block[:5] + b"\xff" * 8 + block[5:], 64 << 20)
 hook = "VARNOK_TEST".encode("utf-16-le")
 sys.exit(0 if hook not in text(sys.argv[1]) and hook in text(sys.argv[2]) else 1)
 PY
@@ -218,31 +223,50 @@ PY
 # nothing as the system account); its plug-ins would load from %TEMP%.
 profile=$(wine cmd /c echo %USERPROFILE% 2>>"$log" | tr -d '\r')
 : >"$trace"
-VARNOK_TEST_SERVICE_PROFILE=$profile WINEDEBUG=+loaddll timeout 120 wine "$test_setup" /S >>"$trace" 2>&1; status=$?
+VARNOK_TEST_SERVICE_PROFILE=$profile WINEDEBUG=+loaddll,+file timeout 120 wine "$test_setup" /S >>"$trace" 2>&1; status=$?
 [ "$status" = $((1625 % 256)) ] || fail "as a service account the installer exited with $status, not 1625 ($((1625 % 256)))"
-grep -iE '(System|UserInfo)\.dll' "$trace" && fail "as a service account the installer loaded a plug-in"
+grep -iE 'Loaded L".*(System|UserInfo)\.dll' "$trace" && fail "as a service account the installer loaded a plug-in"
+# NSIS's start-up code makes one empty file in the temporary folder, to see
+# that it can, and deletes it; nothing else is made, nothing written.
+probes=$(tr -d '\r' <"$trace" | sed -n 's/.*GetTempFileNameW returning \(L".*"\)$/\1/p')
+[ "$(wc -l <<<"$probes")" = 1 ] && grep -qF "DeleteFileW $probes" "$trace" \
+    || fail "as a service account the installer left made files: '$probes'"
+grep -E 'trace:file:(WriteFile|CreateFileW .* creation [245] )' "$trace" | head -n 3 | grep . \
+    && fail "as a service account the installer wrote a file"
 [ ! -e "$inst" ] || fail "as a service account the installer made $inst_win"
 : >"$trace"
 WINEDEBUG=+loaddll timeout 120 wine "$test_setup" /S /NOSTART >>"$trace" 2>&1 || fail "the test build exited with $?"
 grep -qi 'UserInfo\.dll' "$trace" || fail "the trace shows no plug-in loaded by a normal run"
 check_installed
 
-group "an update keeps the sign-in entry left out, and puts the folder's protection back"
+group "an update keeps the sign-in entry left out, and puts back the protection of the folder and its files"
 wine reg delete "$run_key" /v Varnok /f >>"$log" 2>&1
-chmod o+w "$inst"
+chmod o+w "$inst" && chmod 666 "$inst/varnok.exe"
 wine_run "$setup" /S /NOSTART || fail "the installer exited with $?"
 wine reg query "$run_key" /v Varnok >>"$log" 2>&1 && fail "the update put the Run value back"
 check_protected "$inst_win"
+check_protected "$inst_win\\varnok.exe"
+
+# $1 a file of the install folder, held as another session's Varnok would;
+# $2 "image" to hold it as a running program's image is held.
+hold() {
+    held=$(mktemp "${TMPDIR:-/tmp}/varnok-held.XXXXXX")
+    wine "$holder" "$inst_win\\$1" "${@:2}" >"$held" 2>&1 &
+    holder_job=$!
+    for _ in $(seq 100); do grep -q held "$held" && break; sleep 0.1; done
+    grep -q held "$held" || fail "file_holder did not open $1: $(cat "$held")"
+}
+unhold() { kill "$holder_job" 2>/dev/null; wait "$holder_job" 2>/dev/null; rm -f "$held"; }
 
 group "a failed install starts again the Varnok it ended"
 wine "$inst_win\\varnok.exe" >>"$log" 2>&1 &
 wine_run "$probe" VarnokForm1 present 10000 || fail "the installed Varnok shows no main window"
 earlier=$(installed_varnok_pids)
-# A folder where README.md goes: the install ends Varnok, then fails.
-rm "$inst/README.md" && mkdir "$inst/README.md"
+# README.md held open: the install ends Varnok, then fails.
+hold README.md
 wine_run "$setup" /S /NOSTART; status=$?
 [ "$status" = $((1603 % 256)) ] || fail "the failing install exited with $status, not 1603 ($((1603 % 256)))"
-rmdir "$inst/README.md"
+unhold
 wait_started() {
     for _ in $(seq 100); do
         running=$(installed_varnok_pids)
@@ -258,21 +282,13 @@ pending() {
     wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
         2>>"$log" | tr -d '\r' | grep -o "$1" | wc -l
 }
-# $1 "image" to hold varnok.exe as a running program's image is held.
-hold() {
-    held=$(mktemp "${TMPDIR:-/tmp}/varnok-held.XXXXXX")
-    wine "$holder" "$inst_win\\varnok.exe" "$@" >"$held" 2>&1 &
-    holder_job=$!
-    for _ in $(seq 100); do grep -q held "$held" && break; sleep 0.1; done
-    grep -q held "$held" || fail "file_holder did not open varnok.exe: $(cat "$held")"
-}
 # The restart: the holder ends, then Wine carries out what is pending.
 restart() {
-    kill "$holder_job" 2>/dev/null; wait "$holder_job" 2>/dev/null; rm -f "$held"
+    unhold
     timeout 120 wineboot -r >>"$log" 2>&1
     wineserver -w
 }
-hold
+hold varnok.exe
 # 3010, the restart is needed; a Unix exit status keeps its low byte, 194.
 wine_run "$setup" /S /NOSTART; status=$?
 [ "$status" = 194 ] || fail "the installer over a held varnok.exe exited with $status, not 3010 (194)"
@@ -290,7 +306,7 @@ check_removed
 
 group "an uninstall while another session's Varnok runs, a reinstall before the restart: the new file stays"
 wine_run "$setup" /S /NOSTART || fail "the installer exited with $?"
-hold image
+hold varnok.exe image
 wine_run "$inst/Uninstall.exe" /S "${in_place[@]}"; status=$?
 [ "$status" = 194 ] || fail "the uninstaller of a running varnok.exe exited with $status, not 3010 (194)"
 [ "$(pending 'Varnok\\ns[^\\]*\.tmp')" = 1 ] || fail "the moved-aside varnok.exe is not pending deletion"
@@ -302,31 +318,6 @@ check_installed
 wine_run "$inst/Uninstall.exe" /S "${in_place[@]}" || fail "the uninstaller exited with $?"
 rm -f "$inst/Uninstall.exe"; rmdir "$inst" 2>/dev/null
 check_removed
-
-group "the install folder: made protected, or refused if other users could take it or have written to it"
-# Folder under C:\, how it is prepared, the installer's exit status (1603's
-# low byte for a refusal). Wine gives Everyone the rights of the Unix mode's
-# "other" bits, so chmod stands in for a folder that users can change.
-for case in "Tools\\Varnok - 0" "Shared\\Varnok open-parent 67" "Open\\Varnok open-planted 67" \
-            "Empty\\Varnok open-empty 0"; do
-    read -r folder prep expected <<<"$case"
-    unix="$WINEPREFIX/drive_c/${folder//\\//}"
-    case $prep in
-        open-parent) mkdir -p "${unix%/*}" && chmod 777 "${unix%/*}" ;;
-        open-planted) mkdir -p "$unix" && chmod 777 "$unix" && : >"$unix/version.dll" ;;
-        open-empty) mkdir -p "$unix" && chmod 777 "$unix" ;;
-    esac
-    wine_run "$setup" /S /NOSTART "/D=C:\\$folder"; status=$?
-    [ "$status" = "$expected" ] || fail "C:\\$folder ($prep): the installer exited with $status, not $expected"
-    if [ "$expected" = 0 ]; then
-        check_protected "C:\\$folder"
-        wine_run "$unix/Uninstall.exe" /S "_?=C:\\$folder" || fail "the uninstaller exited with $?"
-    else
-        [ ! -e "$unix/varnok.exe" ] || fail "C:\\$folder ($prep): varnok.exe was installed"
-    fi
-    rm -rf "$WINEPREFIX/drive_c/${folder%%\\*}"
-done
-wine reg query "$uninstall_key" >>"$log" 2>&1 && fail "the uninstall key is still there"
 
 # The MSI: per machine, its sign-in entry in HKLM, its entry under its
 # product code.
@@ -405,13 +396,93 @@ ended() {
     done
 }
 
-group "MSI: a folder other users could take is refused, and nothing is left installed"
-mkdir -p "$WINEPREFIX/drive_c/Shared" && chmod 777 "$WINEPREFIX/drive_c/Shared"
-wine_run msiexec /i "$msi_win" 'INSTALLFOLDER=C:\Shared\Varnok\' /qn; status=$?
-[ "$status" = $((1603 % 256)) ] || fail "msiexec /i into C:\\Shared\\Varnok exited with $status, not 1603 ($((1603 % 256)))"
-[ ! -e "$WINEPREFIX/drive_c/Shared/Varnok/varnok.exe" ] || fail "varnok.exe was installed into C:\\Shared\\Varnok"
+# Everything under C:\$1 as it stands: each path's mode, owner, size, extended
+# attributes (where Wine would keep a descriptor that was set), and the
+# owner and list that Windows reads back.
+tree_state() {
+    local paths win
+    mapfile -t paths < <(cd "$WINEPREFIX/drive_c" && find "$1" | sort)
+    (cd "$WINEPREFIX/drive_c" && stat -c '%n %a %u:%g %s' "${paths[@]}" &&
+        python3 -c 'import os, sys; [print(p, [(k, os.getxattr(p, k).hex()) for k in os.listxattr(p)]) for p in sys.argv[1:]]' "${paths[@]}")
+    win=("${paths[@]//\//\\}")
+    wine "$folder_acl" "${win[@]/#/C:\\}" 2>>"$log" | tr -d '\r'
+}
+
+group "the install folder: one the installer makes or only administrators could have made; a refusal changes nothing"
+# Folder under C:\, how it is prepared, the exit status of both installers:
+# 0, or 67 (1603's low byte), a refusal. Wine gives Everyone the rights of
+# the Unix mode's "other" bits, so chmod stands in for a folder that users
+# can change; one of Wine's one account, for a folder of administrators.
+msi_log_win='C:\varnok-msi.log'
+for case in "Tools\\Varnok - 0" "Ready\\Varnok admin-made 0" "Shared\\Varnok open-parent 67" \
+            "Public\\Varnok open-parent-empty 67" "Open\\Varnok open-planted 67" "Empty\\Varnok open-empty 67" \
+            "Apps\\Other admin-files 67" "Linked\\Varnok admin-hard-link 67"; do
+    read -r folder prep expected <<<"$case"
+    top=${folder%%\\*}
+    unix="$WINEPREFIX/drive_c/${folder//\\//}"
+    for installer in NSIS MSI; do
+        rm -rf "$WINEPREFIX/drive_c/$top"
+        case $prep in
+            admin-made) mkdir -p "$unix" && chmod 755 "${unix%/*}" "$unix" ;;
+            open-parent) mkdir -p "${unix%/*}" && chmod 777 "${unix%/*}" ;;
+            open-parent-empty) mkdir -p "$unix" && chmod 777 "${unix%/*}" ;;
+            open-planted) mkdir -p "$unix" && chmod 777 "$unix" && : >"$unix/version.dll" ;;
+            open-empty) mkdir -p "$unix" && chmod 777 "$unix" ;;
+            admin-files) mkdir -p "$unix/data" && chmod 755 "${unix%/*}" "$unix" && : >"$unix/other.exe" ;;
+            # A second name of a file elsewhere: writing README.md would write that file.
+            admin-hard-link) mkdir -p "$unix" && chmod 755 "${unix%/*}" "$unix" && echo kept >"${unix%/*}/kept.txt" &&
+                ln "${unix%/*}/kept.txt" "$unix/README.md" ;;
+        esac
+        before=$(tree_state "$top")
+        if [ $installer = NSIS ]; then
+            wine_run "$setup" /S /NOSTART "/D=C:\\$folder"; status=$?
+        else
+            wine_run msiexec /i "$msi_win" "INSTALLFOLDER=C:\\$folder\\" /qn /l*v "$msi_log_win"; status=$?
+        fi
+        what="C:\\$folder ($prep), the $installer installer"
+        [ "$status" = "$expected" ] || fail "$what: exited with $status, not $expected"
+        if [ "$expected" = 0 ]; then
+            check_protected "C:\\$folder"
+            if [ $installer = NSIS ]; then
+                wine_run "$unix/Uninstall.exe" /S "_?=C:\\$folder" || fail "$what: the uninstaller exited with $?"
+            else
+                wine_run msiexec /x "$msi_win" /qn || fail "$what: msiexec /x exited with $?"
+            fi
+        else
+            after=$(tree_state "$top")
+            [ "$after" = "$before" ] || fail "$what: changed $(diff <(echo "$before") <(echo "$after") | tr '\n' ' ')"
+            [ $installer = NSIS ] || grep -aqF "Varnok cannot be installed in C:\\$folder" "$WINEPREFIX/drive_c/varnok-msi.log" \
+                || fail "$what: the log does not say why"
+        fi
+    done
+    rm -rf "$WINEPREFIX/drive_c/$top"
+done
+wine reg query "$uninstall_key" >>"$log" 2>&1 && fail "the uninstall key is still there"
 [ -z "$(varnok_entries)" ] || fail "uninstall entries are left: $(varnok_entries)"
-rm -rf "$WINEPREFIX/drive_c/Shared"
+
+# The later package, as $broken_msi, with an action that fails on purpose:
+# $1 its sequence number, $2 its type, $3 its source, $4 its target.
+failing_msi() {
+    cp "$later_msi" "$broken_msi"
+    msibuild "$broken_msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('Fail', $2, '$3', '$4')" \
+        && msibuild "$broken_msi" -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('Fail', $1)" \
+        || fail "could not build the failing package"
+}
+
+group "MSI: an install that fails after the folder is protected puts back the owners and lists it found"
+# A folder only administrators could have made, holding a varnok.exe moved
+# aside that everyone may write, in the modes Wine gives the lists it
+# builds; a deferred program that fails right after the files go in. Wine
+# removes an install folder it leaves empty, which this one is not.
+ready="$WINEPREFIX/drive_c/Ready/Varnok"
+mkdir -p "$ready" && : >"$ready/nsa1a2.tmp" && chmod 775 "$ready" && chmod 777 "$ready/nsa1a2.tmp"
+before=$(tree_state Ready)
+failing_msi 4001 1058 INSTALLFOLDER '"C:\windows\system32\cmd.exe" /c exit 1'
+wine_run msiexec /i "$(winepath -w "$broken_msi")" 'INSTALLFOLDER=C:\Ready\Varnok\' /qn && fail "the failing install exited with 0"
+after=$(tree_state Ready)
+[ "$after" = "$before" ] || fail "the failed install changed $(diff <(echo "$before") <(echo "$after") | tr '\n' ' ')"
+rm -rf "$WINEPREFIX/drive_c/Ready"
+[ -z "$(varnok_entries)" ] || fail "uninstall entries are left: $(varnok_entries)"
 
 group "MSI: msiexec /i /qn installs for every user; Varnok starts from there"
 wine_run msiexec /i "$msi_win" /qn || fail "msiexec /i exited with $?"
@@ -425,14 +496,9 @@ group "MSI: a failed upgrade starts again the Varnok it ended"
 # The later package with an action that fails on purpose once Varnok is
 # ended: before the files, since Wine rolls back neither the removal of the
 # earlier version nor files (Windows puts them back, then starts Varnok).
-broken_msi=$(mktemp "${TMPDIR:-/tmp}/varnok-broken.XXXXXX.msi")
-cp "$later_msi" "$broken_msi"
-msibuild "$broken_msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('Fail', 19, '', 'failing on purpose')" \
-    && msibuild "$broken_msi" -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('Fail', 1450)" \
-    || fail "could not build the failing package"
+failing_msi 1450 19 '' 'failing on purpose'
 earlier=$running
 wine_run msiexec /i "$(winepath -w "$broken_msi")" /qn; status=$?
-rm -f "$broken_msi"
 [ "$status" = $((1603 % 256)) ] || fail "the failing upgrade exited with $status, not 1603 ($((1603 % 256)))"
 ended "$earlier" || fail "the failing upgrade did not end the Varnok that was running (pid $earlier)"
 wait_started "$earlier" || fail "after the failed upgrade Varnok runs as '$(installed_varnok_pids)', was '$earlier'"
@@ -456,15 +522,16 @@ starter=$(varnok_started_by "$trace")
 check_msi_installed "$later_version"
 wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 || fail "the upgrade lost the Run value"
 
-group "MSI: a repair leaves the running Varnok running"
+group "MSI: a repair leaves the running Varnok running, and puts back the protection of the folder and its files"
 wine_run "$probe" VarnokForm1 present 10000 || fail "no Varnok window before the repair"
 before=$(installed_varnok_pids)
 # What msiexec /fva does (Wine's /f takes neither a path nor a product
 # code): every file again, replaced whatever its version.
-chmod o+w "$inst"
+chmod o+w "$inst" && chmod 666 "$inst/varnok.exe"
 wine_run msiexec /i "$later_msi_win" REINSTALL=ALL REINSTALLMODE=vamus /qn || fail "the repair exited with $?"
 [ "$(installed_varnok_pids)" = "$before" ] || fail "Varnok ran as '$before' and now as '$(installed_varnok_pids)'"
 check_msi_installed "$later_version"
+check_protected "$inst_win\\varnok.exe"
 
 group "MSI: msiexec /x /qn ends Varnok and leaves nothing behind"
 wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"

@@ -20,8 +20,7 @@ constexpr DWORD kAnswerTimeoutMs = 2000;
 constexpr DWORD kExitTimeoutMs = 5000;
 constexpr int kMaxWindows = 8;
 
-void freeLocal(HLOCAL memory) { LocalFree(memory); }
-using unique_local = platform::unique_any<HLOCAL, freeLocal>;
+using setup::unique_local;
 void closeRecord(MSIHANDLE record) { MsiCloseHandle(record); }
 using unique_record = platform::unique_any<MSIHANDLE, closeRecord>;
 
@@ -71,6 +70,14 @@ DWORD copyReason(const std::wstring& reason, wchar_t* out, DWORD size) {
     return 0;
 }
 
+// Into the log and, with a user interface, a box; the install fails.
+UINT refuse(MSIHANDLE session, std::wstring folder, const std::wstring& reason) {
+    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    report(session, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR),
+           L"Varnok cannot be installed in " + folder + L". " + reason);
+    return ERROR_INSTALL_FAILURE;
+}
+
 } // namespace
 
 // Always succeeds: a Varnok that will not end leaves the file in use, which
@@ -99,27 +106,39 @@ extern "C" __declspec(dllexport) UINT __stdcall CloseVarnok(MSIHANDLE session) {
     return ERROR_SUCCESS;
 }
 
-// Immediate: hands ProtectFolder (deferred, which sees no properties) the
-// folder, and whether it is the installed Varnok's, as "1|C:\...\".
-extern "C" __declspec(dllexport) UINT __stdcall PrepareProtectFolder(MSIHANDLE session) {
+// Immediate, before anything is written: refuses a folder Varnok may not go
+// into, or hands ProtectFolder (deferred, which sees no properties) the
+// folder and whether it is the installed Varnok's, as "1|C:\...\", and
+// RestoreFolder, its rollback, the owners and lists it changes.
+extern "C" __declspec(dllexport) UINT __stdcall CheckFolder(MSIHANDLE session) {
     const std::wstring folder = property(session, L"INSTALLFOLDER");
     const std::wstring products = property(session, L"ProductCode") + L";" + property(session, L"WIX_UPGRADE_DETECTED");
-    const std::wstring data = (installedIn(folder, products) ? L"1|" : L"0|") + folder;
-    MsiSetPropertyW(session, L"ProtectFolder", data.c_str());
+    const bool registered = installedIn(folder, products);
+    std::wstring reason, saved;
+    if (setup::checkInstallFolder(folder.c_str(), registered, reason, saved) != ERROR_SUCCESS) return refuse(session, folder, reason);
+    MsiSetPropertyW(session, L"ProtectFolder", ((registered ? L"1|" : L"0|") + folder).c_str());
+    MsiSetPropertyW(session, L"RestoreFolder", saved.c_str());
     return ERROR_SUCCESS;
 }
 
-// Deferred, as the system account, before the files go in: a refusal rolls
-// the install back, and its reason is the error in the log.
+// Deferred, as the system account, before the files go in: decides again,
+// since the folder may have changed since CheckFolder looked, and protects
+// it; a refusal rolls the install back.
 extern "C" __declspec(dllexport) UINT __stdcall ProtectFolder(MSIHANDLE session) {
     const std::wstring data = property(session, L"CustomActionData");
     if (data.size() < 3 || data[1] != L'|') return ERROR_INSTALL_FAILURE;
     std::wstring reason;
     const DWORD error = setup::protectInstallFolder(data.c_str() + 2, data[0] == L'1', reason);
     if (error == ERROR_SUCCESS) return ERROR_SUCCESS;
-    if (reason.empty()) reason = L"The folder " + data.substr(2) + L" could not be protected (error " + std::to_wstring(error) + L").";
-    report(session, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), L"Varnok cannot be installed there. " + reason);
-    return ERROR_INSTALL_FAILURE;
+    if (reason.empty()) reason = L"It could not be protected (error " + std::to_wstring(error) + L").";
+    return refuse(session, data.substr(2), reason);
+}
+
+// Rollback: the owners and lists ProtectFolder changed, and the folders it
+// made, as CheckFolder found them.
+extern "C" __declspec(dllexport) UINT __stdcall RestoreFolder(MSIHANDLE session) {
+    setup::restoreInstallFolder(property(session, L"CustomActionData"));
+    return ERROR_SUCCESS;
 }
 
 // Immediate, last of all, and when an install that ended Varnok fails:
@@ -152,13 +171,21 @@ extern "C" __declspec(dllexport) UINT __stdcall StartVarnok(MSIHANDLE session) {
 }
 
 // For the NSIS installer: 0, or an error and `reason` (a text for the user).
+// The check alone, for the folder page; the check and the protection, for
+// the install.
+extern "C" __declspec(dllexport) DWORD __stdcall CheckInstallFolder(const wchar_t* folder, DWORD installed, wchar_t* reason,
+                                                                    DWORD size) {
+    std::wstring why, saved;
+    const DWORD error = setup::checkInstallFolder(folder, installed != 0, why, saved);
+    copyReason(why, reason, size);
+    return error;
+}
+
 extern "C" __declspec(dllexport) DWORD __stdcall ProtectInstallFolder(const wchar_t* folder, DWORD installed,
                                                                       wchar_t* reason, DWORD size) {
     std::wstring why;
     const DWORD error = setup::protectInstallFolder(folder, installed != 0, why);
-    if (error != ERROR_SUCCESS && why.empty()) {
-        why = L"The folder could not be protected (error " + std::to_wstring(error) + L").";
-    }
+    if (error != ERROR_SUCCESS && why.empty()) why = L"It could not be protected (error " + std::to_wstring(error) + L").";
     copyReason(why, reason, size);
     return error;
 }
