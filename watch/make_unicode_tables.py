@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Writes the character tables that the question's display reads, from the
 Unicode Character Database (Debian's unicode-data) and the confusables and
-identifier data of UTS #39 (ICU's spoof checker, through PyICU).
+identifier data of UTS #39 (ICU's spoof checker, through PyICU), and the
+mapping that browsers apply to a host label before they encode it (UTS #46,
+ICU's uts46 data).
 
 usage: make_unicode_tables.py UCD_DIR OUTPUT.h
 """
@@ -133,6 +135,38 @@ def flags(cp):
     return f
 
 
+# UTS #46's mapping of each code point, decomposed, so that the mapped label
+# can be put together again with the canonical composition below. A mapping
+# to ASCII that is not a letter, digit or hyphen ("／" to "/", U+00A0 to a
+# space) is left out: a browser refuses such a host, and shown as ASCII it
+# would draw a host that it is not.
+uts46 = icu.Normalizer2.getInstance(None, "uts46", icu.UNormalizationMode2.DECOMPOSE)
+nfc = icu.Normalizer2.getNFCInstance()
+LDH = set("abcdefghijklmnopqrstuvwxyz0123456789-")
+mappings = []
+pool = []
+for cp in range(N):
+    if 0xD800 <= cp <= 0xDFFF or 0xAC00 <= cp <= 0xD7A3:  # Hangul syllables are composed in code
+        continue
+    mapped = uts46.normalize(chr(cp))
+    if mapped == chr(cp) or "\ufffd" in mapped or any(ord(x) < 0x80 and x not in LDH for x in mapped):
+        continue
+    if len(mapped) == 1:
+        mappings.append((cp, 1, ord(mapped)))
+    else:
+        mappings.append((cp, len(mapped), len(pool)))
+        pool.extend(ord(x) for x in mapped)
+
+combining = [(cp, int(row[3])) for row in rows if int(row[3]) != 0 for cp in [int(row[0], 16)]]
+compositions = []
+for row in rows:
+    parts = row[5].split()
+    if len(parts) == 2 and not parts[0].startswith("<"):
+        first, second, composite = int(parts[0], 16), int(parts[1], 16), int(row[0], 16)
+        if nfc.normalize(chr(first) + chr(second)) == chr(composite):  # not excluded from composition
+            compositions.append((first, second, composite))
+compositions.sort()
+
 ranges = []
 last = None
 for cp in range(N):
@@ -156,4 +190,24 @@ with open(output, "w", encoding="ascii") as out:
     out.write("inline constexpr Range kRanges[] = {\n")
     for cp, f, s in ranges:
         out.write("    {0x%06X%02Xu, 0x%Xu},\n" % (cp, f, s))
+    out.write("};\n\n")
+    out.write("// UTS #46's mapping, decomposed: the code point and the mapping's length\n"
+              "// (0: the label drops it), then the code point it maps to, or where\n"
+              "// its code points start in kMappedPool.\n")
+    out.write("struct Mapping {\n    std::uint32_t cpAndLength;\n    std::uint32_t to;\n};\n")
+    out.write("inline constexpr Mapping kMappings[] = {\n")
+    for cp, length, to in mappings:
+        out.write("    {0x%06X%02Xu, 0x%Xu},\n" % (cp, length, to))
+    out.write("};\ninline constexpr std::uint32_t kMappedPool[] = {\n")
+    for i in range(0, len(pool), 12):
+        out.write("    " + ", ".join("0x%X" % c for c in pool[i:i + 12]) + ",\n")
+    out.write("};\n\n// Canonical combining classes other than 0: the code point, then the class.\n")
+    out.write("inline constexpr std::uint32_t kCombiningClasses[] = {\n")
+    for i in range(0, len(combining), 8):
+        out.write("    " + ", ".join("0x%06X%02Xu" % c for c in combining[i:i + 8]) + ",\n")
+    out.write("};\n\n// Canonical compositions of two code points, by the pair.\n")
+    out.write("struct Composition {\n    std::uint32_t first, second, composite;\n};\n")
+    out.write("inline constexpr Composition kCompositions[] = {\n")
+    for c in compositions:
+        out.write("    {0x%X, 0x%X, 0x%X},\n" % c)
     out.write("};\n\n} // namespace watch::unicode\n")

@@ -16,7 +16,9 @@ TEST(QuestionTextTest, OrdinaryValuesAreShownExactly) {
              L"C:\\Users\\J\u00fcrgen\\start.htm", L"http://\u043f\u0440\u0438\u043c\u0435\u0440.com/",
              L"http://\u0430\u0440\u0440\u04cf\u0435.ru/", L"http://stra\u00dfe.de/\u0430\u0440\u0440\u04cf\u0435",
              L"https://\u65e5\u672c\u8a9e\u306e\u30b5\u30a4\u30c8.jp/", L"http://www.example.com@evil.example/",
-             L"http://xn--exmple-4nf.com/", L"HTTP://WWW.EXAMPLE.COM./"}) {
+             L"http://xn--exmple-4nf.com/", L"HTTP://WWW.EXAMPLE.COM./", L"HTTP://WWW.B\u00dcCHER.DE:8080/",
+             // A top-level label wholly in lookalikes, where the host shows its script.
+             L"http://\u043f\u0440\u0438\u043c\u0435\u0440.\u0431\u0433/"}) {
         EXPECT_EQ(shownInQuestion(v), v);
     }
 }
@@ -33,9 +35,8 @@ TEST(QuestionTextTest, DisguisesAreShownForWhatTheyAre) {
         {L"https://g\u03bf\u03bfgle.com/", L"https://xn--ggle-0nda.com/"},             // Greek omicrons
         {L"http://g\u0585\u0585gle.com/", L"http://xn--ggle-vifa.com/"},               // Armenian oh, a script Latin may mix with
         {L"http://\u0430\u0440\u0440\u04cf\u0435.com/", L"http://xn--80ak6aa92e.com/"}, // all Cyrillic, under a Latin TLD
-        {L"http://\uff45xample.com/", L"http://xn--xample-hy68a.com/"},                 // fullwidth
-        {L"http://\U0001D41Example.com/", L"http://xn--xample-9b89d.com/"},             // mathematical bold
-        {L"http://\uff11\uff12\uff17.0.0.1/", L"http://xn--8g7ccp.0.0.1/"},          // fullwidth digits
+        {L"http://\uff45xample.com/", L"http://example.com/"},                          // fullwidth, the page that opens
+        {L"http://\uff11\uff12\uff17.0.0.1/", L"http://127.0.0.1/"},
         {L"http://\u0131mdb.com/", L"http://xn--mdb-iua.com/"},                         // a dotless i
         {L"http://gi\u0307thub.com/", L"http://xn--github-qyd.com/"},                    // a dot above an i
         {L"http://www.example\u4e00com.jp/", L"http://www.xn--examplecom-wf2p.jp/"},   // a Han one, as a dash
@@ -46,10 +47,27 @@ TEST(QuestionTextTest, DisguisesAreShownForWhatTheyAre) {
         {L"http:\\\\www.ex\u0430mple.com\\x", L"http:\\\\www.xn--exmple-4nf.com\\x"},
         {L"http:www.ex\u0430mple.com", L"http:www.xn--exmple-4nf.com"},
         {L"\\\\\u0430\u0440\u0440\u04cf\u0435.com\\x", L"\\\\xn--80ak6aa92e.com\\x"},
-        {L"HTTP://user:pw@WWW.EX\u0410MPLE.COM:80/", L"HTTP://user:pw@WWW.xn--EXMPLE-qhf.COM:80/"},
+        // In lower case and composed, as browsers show it.
+        {L"HTTP://user:pw@WWW.EX\u0410MPLE.COM:80/", L"HTTP://user:pw@WWW.xn--exmple-4nf.COM:80/"},
+        {L"http://\u0410\u0420\u0420\u04cf\u0415.com/", L"http://xn--80ak6aa92e.com/"},
+        {L"http://www.\u0435\u0308xample.com/", L"http://www.xn--xample-ouf.com/"},
+        // The host that the browser reads: blanks and controls trimmed, tabs and line breaks dropped.
+        {L" http://www.g\u043e\u043egle.com/", L" http://www.xn--ggle-55da.com/"},
+        {L"\thttp://www.g\u043e\u043egle.com/", L"[U+0009]http://www.xn--ggle-55da.com/"},
+        {L"ht\ttp://www.g\u043e\u043egle.com/", L"ht[U+0009]tp://www.xn--ggle-55da.com/"},
+        {L"http:\n//www.g\u043e\u043egle.com/", L"http:[U+000A]//www.xn--ggle-55da.com/"},
+        {L"http://www.g\u043e\r\u043egle.com/", L"http://www.[U+000D]xn--ggle-55da.com/"},
+        {L"www.ex\u0430mple.com \t", L"www.xn--exmple-4nf.com [U+0009]"},
+        // Every label, the top-level one too, and what follows a colon unless it is a port.
+        {L"http://www.example.\u0441\u043e/", L"http://www.example.xn--n1af/"},
+        {L"http://\u0430\u0440\u0440\u04cf\u0435.\u0441\u043e/", L"http://xn--80ak6aa92e.xn--n1af/"},
+        {L"http://\u0430\u0440\u0440\u04cf\u0435/", L"http://xn--80ak6aa92e/"},
+        {L"http://www.example.com:g\u043e\u043egle/", L"http://www.example.com:xn--ggle-55da/"},
+        {L"http://[::1]g\u043e\u043egle/", L"http://[::1]xn--ggle-55da/"},
         {L"http://www.example.com\uff0fevil.example/", L"http://www.example.xn--comevil-ou93b.example/"},
         {L"http://www.ex\u0430mple.com@evil.example/", L"http://www.xn--exmple-4nf.com@evil.example/"},
         {L"htt\u0440://www.example.com/", L"htt[U+0440]://www.example.com/"},          // a scheme that is not one
+        {L"h\u0323ttp://www.example.com/", L"h[U+0323]ttp://www.example.com/"},
         {L"http\uff1a//www.ex\u0430mple.com", L"http[U+FF1A]//www.xn--exmple-4nf.com"},
         {L"\u0435xample\u3002com", L"xn--xample-2of\u3002com"},
         {L"http://a.example/\u202Egpj.exe", L"http://a.example/[U+202E]gpj.exe"},
@@ -83,6 +101,12 @@ TEST(QuestionTextTest, DisguisesAreShownForWhatTheyAre) {
     for (const auto& c : cases) EXPECT_EQ(shownInQuestion(c.value), c.shown);
 }
 
+static std::wstring repeated(const std::wstring& s, size_t n) {
+    std::wstring out;
+    while (n--) out += s;
+    return out;
+}
+
 // Whatever the value, the display is bounded after escaping, and no line
 // runs on without a place to wrap.
 TEST(QuestionTextTest, LongValuesShowBeginningEndAndWhatWasLeftOut) {
@@ -98,6 +122,7 @@ TEST(QuestionTextTest, LongValuesShowBeginningEndAndWhatWasLeftOut) {
         {"an address without spaces", L"http://a.example/" + std::wstring(2000, L'q'), 2017 - 512},
         {"a cut by a surrogate pair", emoji, 0},
         {"one past the limit", std::wstring(watch::kLongestShown + 1, L'x'), 1},
+        {"characters, not UTF-16 units", L"http://a.example/" + repeated({L'\xD83D', L'\xDE00'}, 2000), 2000 - 119 - 128},
     };
     for (const auto& c : cases) {
         const std::wstring shown = shownInQuestion(c.value);
