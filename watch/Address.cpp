@@ -56,12 +56,13 @@ struct Scheme {
     size_t colon = npos;
 };
 Scheme schemeIn(const Reading& r) {
-    Scheme scheme;
-    size_t i = r.begin();
-    if (!isAsciiLetter(r[i])) return {};
-    for (; isSchemeCharacter(r[i]); i = r.next(i)) scheme.name += lowerAscii(r[i]);
-    if (r[i] != L':' || scheme.name.size() < 2 || scheme.name.find(L'.') != npos) return {};
-    scheme.colon = i;
+    if (!isAsciiLetter(r[r.begin()])) return {};
+    size_t colon = r.begin();
+    while (isSchemeCharacter(r[colon])) colon = r.next(colon);
+    if (r[colon] != L':') return {};
+    Scheme scheme{L"", colon};
+    for (size_t i = r.begin(); i < colon; i = r.next(i)) scheme.name += lowerAscii(r[i]);
+    if (scheme.name.size() < 2 || scheme.name.find(L'.') != npos) return {};
     return scheme;
 }
 
