@@ -97,7 +97,12 @@ bool showsScript(const Label& label, std::uint32_t scripts) {
 TopLevelDomain topLevelDomain(const Label& label, bool inAsciiForm) {
     if (inAsciiForm) return {asciiForm(label), true};
     TopLevelDomain tld;
-    if (label.empty() || !std::all_of(label.begin(), label.end(), [](std::uint32_t c) { return c < 0x80; })) return tld;
+    if (label.empty()) return tld;
+    // Wholly in lookalikes it reads as Latin too: пример.аррӏе.со ends in "apple.co".
+    if (!std::all_of(label.begin(), label.end(), [](std::uint32_t c) { return c < 0x80; })) {
+        tld.latin = traitsOf(label).wholeLookalike;
+        return tld;
+    }
     for (std::uint32_t c : label) tld.name += static_cast<wchar_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     tld.latin = tld.name.rfind(L"xn--", 0) != 0;
     return tld;

@@ -13,7 +13,9 @@ using Label = std::vector<std::uint32_t>;
 // The top-level domain as the labels under it are judged by it.
 struct TopLevelDomain {
     std::wstring name;  // in lower case, where it is shown in ASCII
-    bool latin = false; // shown in Latin letters, and not in an xn-- form that stands for its script's own
+    // Reads as Latin: in Latin letters that are no xn-- form of its
+    // script's own name, or in letters that all look like Latin ones.
+    bool latin = false;
 };
 // `label` as the browser reads it; `inAsciiForm`, whether the display shows
 // it in the ASCII form that it made of it.

@@ -41,6 +41,8 @@ inline const Disguise kDisguises[] = {
     {L"http://www.example.\u0441\u043e/", L"http://www.example.xn--n1af/"},
     {L"http://\u0430\u0440\u0440\u04cf\u0435.\u0441\u043e/", L"http://xn--80ak6aa92e.xn--n1af/"},
     {L"http://\u0430\u0440\u0440\u04cf\u0435/", L"http://xn--80ak6aa92e/"},
+    {L"http://\u043f\u0440\u0438\u043c\u0435\u0440.\u0430\u0440\u0440\u04cf\u0435.\u0441\u043e/",
+     L"http://\u043f\u0440\u0438\u043c\u0435\u0440.xn--80ak6aa92e.\u0441\u043e/"},
     {L"http://www.example.com:g\u043e\u043egle/", L"http://www.example.com:xn--ggle-55da/"},
     {L"http://[::1]g\u043e\u043egle/", L"http://[::1]xn--ggle-55da/"},
     {L"http://www.example.com\uff0fevil.example/", L"http://www.example.xn--comevil-ou93b.example/"},
