@@ -9,9 +9,10 @@
 #include <unicode/uspoof.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cwctype>
+#include <cwchar>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -109,22 +110,14 @@ bool unsafe(const std::u16string& label) {
     return uspoof_check2(checker, label.data(), static_cast<int32_t>(label.size()), nullptr, &status) != 0;
 }
 
-bool isAscii(const std::wstring& s) {
-    for (wchar_t c : s) {
-        if (c >= 0x80) return false;
-    }
-    return true;
-}
-
 // Label by label, where the display shows no escape in the host: as
 // written, or in ICU's ASCII form, and in ASCII where ICU finds it unsafe.
 // Where it shows escapes, what is left of the host without them holds no
 // label that ICU finds unsafe.
 void checkHost(const std::wstring& value, const std::wstring& shown) {
     const std::wstring address = asBrowsersRead(value);
-    std::wstring scheme = address.substr(0, 8);
-    for (wchar_t& c : scheme) c = static_cast<wchar_t>(std::towlower(c));
-    if ((scheme.rfind(L"http://", 0) != 0 && scheme != L"https://") || shown.rfind(L"[the host is too long", 0) == 0) {
+    if ((wcsncasecmp(address.c_str(), L"http://", 7) != 0 && wcsncasecmp(address.c_str(), L"https://", 8) != 0) ||
+        shown.rfind(L"[the host is too long", 0) == 0) {
         return;
     }
     // A host without a user name, port, brackets or spaces, whose labels are plain to see.
@@ -133,10 +126,8 @@ void checkHost(const std::wstring& value, const std::wstring& shown) {
         if (l.find_first_of(L"@:[]% ") != std::wstring::npos) return;
     }
     // Without the display's own line breaks and left-to-right marks.
-    std::wstring unwrapped;
-    for (wchar_t c : shown) {
-        if (c != L'\n' && c != L'\u200E') unwrapped += c;
-    }
+    std::wstring unwrapped = shown;
+    std::erase_if(unwrapped, [](wchar_t c) { return c == L'\n' || c == L'\u200E'; });
     // The host ends where the path does, or where the cut says what it left out.
     const std::vector<std::wstring> shownLabels = hostLabels(unwrapped, L"/\\?# ");
     std::wstring withoutEscapes;
@@ -148,7 +139,7 @@ void checkHost(const std::wstring& value, const std::wstring& shown) {
     if (!escaped && shownLabels.size() != read.size()) __builtin_trap();
     for (size_t i = 0; i < read.size(); ++i) {
         const Mapped m = mappedByIcu(read[i]);
-        if (isAscii(read[i]) || m.unicode.empty()) continue;
+        if (std::all_of(read[i].begin(), read[i].end(), [](wchar_t c) { return c < 0x80; }) || m.unicode.empty()) continue;
         const bool lookalike = unsafe(m.unicode);
         if (escaped) {
             if (lookalike && withoutEscapes.find(read[i]) != std::wstring::npos) __builtin_trap();
