@@ -61,6 +61,7 @@ int wmain() {
     } values[] = {
         {"the bench's value", L"http://changed.example/17"},
         {"a lookalike host", L"http://www.ex\u0430mple.com/"},
+        {"a tab before a lookalike host", L"\thttp://www.ex\u0430mple.com/"},
         {"a mebibyte", L"http://x.example/" + std::wstring(1 << 20, L'\u05d0')},
     };
     for (const auto& v : values) {

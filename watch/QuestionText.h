@@ -25,9 +25,12 @@ inline constexpr size_t kLongestShown = kDisplays[0].longest;
 // than U+0020, look like the frame's apostrophes, or pile up as combining
 // marks appear as escapes like [U+202E]; right-to-left runs end with a
 // left-to-right mark, so they carry nothing after them. In a value that has
-// the form of an address, a host label that could pass for another (mixed
-// scripts, a Latin lookalike, compatibility forms) is shown in its ASCII
-// form (xn--), and the scheme, user name and host are never cut. Long
+// the form of an address, read as the browser reads it (blanks at its ends
+// and tabs and line breaks inside left out), a host label that could pass
+// for another (mixed scripts, a Latin lookalike, compatibility forms, a
+// name wholly in lookalikes) is shown in its ASCII form as browsers show it
+// (xn--), the scheme in ASCII, and the scheme, user name and host are never
+// cut. Long
 // unbroken runs get line breaks (a value's own line breaks are escaped, so
 // every one shown is a wrap). Only the display changes: comparisons, Yes
 // and No use the value as stored.

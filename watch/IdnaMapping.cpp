@@ -1,0 +1,91 @@
+#include "watch/IdnaMapping.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+#include "varnok_unicode_tables.h"
+
+namespace watch {
+namespace {
+
+namespace u = unicode;
+
+const u::Mapping* mappingOf(std::uint32_t c) {
+    const auto* m = std::lower_bound(std::begin(u::kMappings), std::end(u::kMappings), c,
+                                     [](const u::Mapping& x, std::uint32_t v) { return (x.cpAndLength >> 8) < v; });
+    return m != std::end(u::kMappings) && (m->cpAndLength >> 8) == c ? m : nullptr;
+}
+
+std::uint32_t combiningClass(std::uint32_t c) {
+    const auto* x = std::lower_bound(std::begin(u::kCombiningClasses), std::end(u::kCombiningClasses), c,
+                                     [](std::uint32_t entry, std::uint32_t v) { return (entry >> 8) < v; });
+    return x != std::end(u::kCombiningClasses) && (*x >> 8) == c ? (*x & 0xFF) : 0;
+}
+
+// Hangul syllables compose by arithmetic: a leading and a vowel jamo, then
+// a trailing one.
+constexpr std::uint32_t kSyllables = 0xAC00, kLeads = 0x1100, kVowels = 0x1161, kTrails = 0x11A7;
+constexpr std::uint32_t kVowelCount = 21, kTrailCount = 28, kSyllableCount = 19 * kVowelCount * kTrailCount;
+
+// The composition of `first` and `second`, or 0.
+std::uint32_t composed(std::uint32_t first, std::uint32_t second) {
+    if (first >= kLeads && first < kLeads + 19 && second >= kVowels && second < kVowels + kVowelCount) {
+        return kSyllables + ((first - kLeads) * kVowelCount + (second - kVowels)) * kTrailCount;
+    }
+    if (first >= kSyllables && first < kSyllables + kSyllableCount && (first - kSyllables) % kTrailCount == 0 &&
+        second > kTrails && second < kTrails + kTrailCount) {
+        return first + (second - kTrails);
+    }
+    const auto* c = std::lower_bound(std::begin(u::kCompositions), std::end(u::kCompositions), std::pair{first, second},
+                                     [](const u::Composition& x, const std::pair<std::uint32_t, std::uint32_t>& v) {
+                                         return x.first != v.first ? x.first < v.first : x.second < v.second;
+                                     });
+    return c != std::end(u::kCompositions) && c->first == first && c->second == second ? c->composite : 0;
+}
+
+std::vector<std::uint32_t> decomposed(const std::vector<std::uint32_t>& label) {
+    std::vector<std::uint32_t> out;
+    for (std::uint32_t c : label) {
+        const u::Mapping* m = mappingOf(c);
+        const std::uint32_t length = m ? m->cpAndLength & 0xFF : 1;
+        if (!m) {
+            out.push_back(c);
+        } else if (length == 1) {
+            out.push_back(m->to);
+        } else {
+            out.insert(out.end(), u::kMappedPool + m->to, u::kMappedPool + m->to + length);
+        }
+    }
+    // Marks in canonical order: by their class, each class in the order written.
+    for (size_t i = 1; i < out.size(); ++i) {
+        const std::uint32_t cc = combiningClass(out[i]);
+        for (size_t j = i; cc != 0 && j > 0 && combiningClass(out[j - 1]) > cc; --j) std::swap(out[j], out[j - 1]);
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::uint32_t> mappedLabel(const std::vector<std::uint32_t>& label) {
+    const std::vector<std::uint32_t> marks = decomposed(label);
+    std::vector<std::uint32_t> out;
+    size_t starter = SIZE_MAX;
+    std::uint32_t lastClass = 0;
+    for (std::uint32_t c : marks) {
+        const std::uint32_t cc = combiningClass(c);
+        // A mark composes with the last starter unless a mark of its own
+        // class or higher, or another starter, stands between them.
+        const bool blocked = starter == SIZE_MAX || (starter + 1 != out.size() && (lastClass == 0 || lastClass >= cc));
+        if (const std::uint32_t composite = blocked ? 0 : composed(out[starter], c)) {
+            out[starter] = composite;
+            continue;
+        }
+        if (cc == 0) starter = out.size();
+        lastClass = cc;
+        out.push_back(c);
+    }
+    return out;
+}
+
+} // namespace watch
