@@ -12,17 +12,17 @@ using Actions = std::vector<Action>;
 // counted to the change asked about, not to a slow answer.
 void age(State& s, Time now) {
     if (s.phase == Phase::Asking) return;
+    if (s.guard == Guard::Hold && now >= s.lastForeign + kMinute) s.guard = Guard::Wary;
     if ((s.guard == Guard::OneNo && now >= s.lastNo + kMinute) ||
-        (s.guard == Guard::Hold && now >= s.lastForeign + kMinute)) {
+        (s.guard == Guard::Wary && now >= s.lastForeign + 2 * kMinute)) {
         s.guard = Guard::None;
         s.rejected.clear();
         s.lastNo = s.lastForeign = Time{0};
     }
-    if (s.toldOfFailure && now >= *s.toldOfFailure + kMinute) s.toldOfFailure.reset();
 }
 
 // A No is remembered against the writer: the first for its value, a second
-// within the minute for whatever it writes next.
+// within the minute (or the first just after a hold) for whatever it writes.
 void rememberNo(State& s, const std::wstring& value, Time now) {
     if (s.guard == Guard::None) {
         s.guard = Guard::OneNo;
@@ -53,12 +53,15 @@ void onRead(State& s, Actions& out, const std::wstring& value, Time now) {
     if (s.phase != Phase::Idle || s.suspended) return;
     if (s.failing != value) s.failing.reset();
     if (value == s.reference) return;
-    if (s.guard == Guard::Hold) s.lastForeign = now;
-    const bool tell = s.failing && !s.toldOfFailure;
-    const bool held = s.failing || (s.guard == Guard::OneNo && value == s.rejected) ||
-                      (s.guard == Guard::Hold && now < s.lastNo + kMinute);
-    if (held && !tell) return restoreUnasked(s, out, value, now);
-    if (tell) s.toldOfFailure = now;
+    // In a hold, only the minute counts, whatever the value; outside one, a
+    // value whose restore failed is asked about again, so that the user
+    // sees that the No did not take.
+    bool held = s.guard == Guard::OneNo && value == s.rejected && !s.failing;
+    if (s.guard == Guard::Hold) {
+        s.lastForeign = now;
+        held = now < s.lastNo + kMinute;
+    }
+    if (held) return restoreUnasked(s, out, value, now);
     s.phase = Phase::Asking;
     s.asked = value;
     out.push_back({Action::Ask, value});
@@ -84,7 +87,7 @@ void onAnswer(State& s, Actions& out, bool yes, Time now) {
 void onRestoreFailed(State& s, Actions& out, const std::wstring& value) {
     if (s.suspended) return;
     s.failing = value;
-    if (!s.toldOfFailure) out.push_back({Action::RequestTick});
+    if (s.guard != Guard::Hold) out.push_back({Action::RequestTick});
 }
 
 void onToggle(State& s, Actions& out) {

@@ -42,6 +42,9 @@ enum class Guard {
     // a No to it holds again at once, so a writer that varies what it writes
     // gets one question a minute. A minute without a foreign value ends it.
     Hold,
+    // For the minute after a hold ended: one No starts it again, so that a
+    // writer gains no second question by keeping quiet for a minute.
+    Wary,
 };
 
 struct State {
@@ -52,12 +55,11 @@ struct State {
     Guard guard = Guard::None;
     std::wstring rejected;   // OneNo: the value answered No
     Time lastNo{0};          // OneNo, Hold
-    Time lastForeign{0};     // Hold: when a foreign value was last read
-    // A restore that did not take leaves its value standing: it is tried
-    // again whenever it is read, and the user is asked again at once, then
-    // no more than once a minute. Another value is dealt with as any other.
+    Time lastForeign{0};     // Hold, Wary: when a foreign value was last read in the hold
+    // The value standing after a restore that did not take. Outside a hold
+    // the user is asked about it again at once; in a hold it is tried again
+    // whenever it is read. Another value is dealt with as any other.
     std::optional<std::wstring> failing;
-    std::optional<Time> toldOfFailure;
     // The write war's pacing: the last pause, its end, and whether a held
     // value came back within it.
     Time pace{0}, pausedUntil{0};

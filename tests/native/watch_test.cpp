@@ -30,9 +30,7 @@ Change guard(Guard g, Time lastNo = {}, std::wstring rejected = {}, Time lastFor
 }
 Change oneNo(const std::wstring& v, Time at) { return guard(Guard::OneNo, at, v); }
 Change hold(Time lastNo, Time lastForeign) { return guard(Guard::Hold, lastNo, {}, lastForeign); }
-Change failing(std::optional<std::wstring> v, std::optional<Time> told) {
-    return [=](State& s) { s.failing = v, s.toldOfFailure = told; };
-}
+Change failing(std::optional<std::wstring> v) { return [=](State& s) { s.failing = v; }; }
 Change paced(Time pace, Time until, bool cameBack = false) {
     return [=](State& s) { s.pace = pace, s.pausedUntil = until, s.cameBack = cameBack; };
 }
@@ -61,7 +59,7 @@ void PrintTo(const State& s, std::ostream* os) {
     *os << "{phase " << int(s.phase) << " '" << testing::PrintToString(s.asked) << "' suspended " << s.suspended
         << " guard " << int(s.guard) << " rejected " << testing::PrintToString(s.rejected) << " lastNo " << t(s.lastNo)
         << " lastForeign " << t(s.lastForeign) << " failing " << testing::PrintToString(s.failing.value_or(L"-"))
-        << " told " << t(s.toldOfFailure) << " pace " << t(s.pace) << " until " << t(s.pausedUntil) << " cameBack "
+        << " pace " << t(s.pace) << " until " << t(s.pausedUntil) << " cameBack "
         << s.cameBack << " reference " << testing::PrintToString(s.reference) << "}";
 }
 void PrintTo(const Action& a, std::ostream* os) { *os << int(a.kind) << " " << testing::PrintToString(a.text) << " " << a.at.count(); }
@@ -108,7 +106,10 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(63), a, hold(sec(3), sec(63)) + asking(A), {ask(A)}},
           {sec(64), no, idle + hold(sec(64), sec(64)), {restore(A)}},
           {sec(123), b, hold(sec(64), sec(123)) + paced(ms(25), sec(123) + ms(25)), {restore(B)}},
-          {sec(183), c, guard(Guard::None) + asking(C), {ask(C)}}}},
+          // Quiet for a minute: the hold is over, and for a minute more one No starts it again.
+          {sec(183), c, guard(Guard::Wary, sec(64), {}, sec(123)) + asking(C), {ask(C)}},
+          {sec(184), no, idle + hold(sec(184), sec(184)), {restore(C)}},
+          {sec(400), a, guard(Guard::None) + asking(A), {ask(A)}}}},
         {"a value back within the pause waits for its end, which wakes the watch; each pause twice the last",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(0), no, idle + oneNo(A, sec(0)), {restore(A)}},
@@ -121,26 +122,32 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {ms(150), a, paced(ms(50), ms(175), true), {wakeAt(ms(175))}},
           {ms(175), a, paced(ms(100), ms(275)), {restore(A)}},
           {ms(900), a, paced(ms(25), ms(925)), {restore(A)}}}},
-        {"a restore that fails is asked again at once, then once a minute; another value at once",
+        {"a restore that fails is asked about again at once; another value is asked at once",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
-          {sec(1), {Event::NotRestored, A}, failing(A, {}), {tick}},
-          {sec(1), b, failing({}, {}) + asking(B), {ask(B)}},
-          {sec(2), no, idle + hold(sec(2), sec(2)), {restore(B)}},
-          {sec(2), {Event::NotRestored, B}, failing(B, {}), {tick}},
-          {sec(2), b, hold(sec(2), sec(2)) + failing(B, sec(2)) + asking(B), {ask(B)}},
-          {sec(3), no, idle + hold(sec(3), sec(3)) + failing({}, sec(2)), {restore(B)}},
-          {sec(3), {Event::NotRestored, B}, failing(B, sec(2)), {}},
-          {sec(4), b, hold(sec(3), sec(4)) + paced(ms(25), sec(4) + ms(25)), {restore(B)}},
-          {sec(4), {Event::NotRestored, B}, same, {}},
-          // The write is allowed again and another page written: put back at once.
-          {sec(5), c, hold(sec(3), sec(5)) + failing({}, sec(2)) + paced(ms(25), sec(5) + ms(25)), {restore(C)}},
+          {sec(1), {Event::NotRestored, A}, failing(A), {tick}},
+          {sec(1), b, failing({}) + asking(B), {ask(B)}},
+          {sec(2), yes, reference(B) + phase(Phase::Confirming), {act(Action::ShowReference, B), act(Action::Confirm)}},
+          {sec(2), {Event::Confirmed}, idle, {tick}},
+          {sec(3), a, paced(ms(25), sec(3) + ms(25)), {restore(A)}},
+          {sec(3), {Event::NotRestored, A}, failing(A), {tick}},
+          {sec(3), a, asking(A), {ask(A)}}}},
+        {"two Nos that fail hold; in the hold a failing value is tried at every read, another put back at once",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
+          {sec(1), {Event::NotRestored, A}, failing(A), {tick}},
+          {sec(1), a, asking(A), {ask(A)}},
+          {sec(2), no, idle + hold(sec(2), sec(2)) + failing({}), {restore(A)}},
+          {sec(2), {Event::NotRestored, A}, failing(A), {}},
+          {sec(3), a, hold(sec(2), sec(3)) + paced(ms(25), sec(3) + ms(25)), {restore(A)}},
+          {sec(3), {Event::NotRestored, A}, same, {}},
+          {sec(5), c, hold(sec(2), sec(5)) + failing({}) + paced(ms(25), sec(5) + ms(25)), {restore(C)}},
           {sec(5), {Event::Restored, C}, same, {}},
-          {sec(6), {Event::Read, B}, hold(sec(3), sec(6)) + paced(ms(25), sec(6) + ms(25)), {restore(B)}},
-          {sec(6), {Event::NotRestored, B}, failing(B, sec(2)), {}},
-          {sec(62), b, failing(B, {}) + hold(sec(3), sec(62)) + asking(B) + failing(B, sec(62)), {ask(B)}},
-          {sec(63), yes, reference(B) + failing({}, sec(62)) + phase(Phase::Confirming),
-           {act(Action::ShowReference, B), act(Action::Confirm)}}}},
+          {sec(6), a, hold(sec(2), sec(6)) + paced(ms(25), sec(6) + ms(25)), {restore(A)}},
+          {sec(6), {Event::NotRestored, A}, failing(A), {}},
+          {sec(62), a, hold(sec(2), sec(62)) + asking(A), {ask(A)}},
+          {sec(63), yes, reference(A) + failing({}) + phase(Phase::Confirming),
+           {act(Action::ShowReference, A), act(Action::Confirm)}}}},
         {"Disable forgets everything, even during the question, whose answer is still carried out",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
