@@ -11,7 +11,7 @@ namespace watch {
 // then. The box's outcome is the next event.
 void Watch::dispatch(Event event) {
     for (std::optional<Event> pending = std::move(event); pending;) {
-        Step step = next(state_, *pending, clock_.now());
+        Step step = next(std::move(state_), *pending, clock_.now());
         state_ = std::move(step.state);
         pending.reset();
         if (const std::wstring status = statusOf(state_); c_.lblStatus.caption() != status) c_.lblStatus.setCaption(status);
