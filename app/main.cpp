@@ -66,7 +66,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ui::Win32Program program;
     ui::EventLoop loop;
     ui::Win32Dialogs dialogs(instance, loop);
-    ui::Win32Timer timer1(IDT_TIMER1, kSafetyTickMs, true);
+    ui::Win32Timer timer1(IDT_TIMER1, kSafetyTickMs, true, IDT_TIMER1_DELAYED);
     ui::Win32Timer trayRetry(IDT_TRAY_RETRY, kTrayRetryMs, false);
     about::AboutWindow about(instance, program, launcher);
     const auto main = mainwindow::MainWindow::create(
@@ -77,8 +77,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     loop.addPreTranslate([&](MSG& m) { return about.preTranslateMessage(m); });
     loop.addPreTranslate([&](MSG& m) { return main->preTranslateMessage(m); });
     loop.watch({[&] {
-                    // Paused, the safety tick carries on alone; the events
-                    // stay armed and report once when waited on again.
+                    // While the watch would not act on a change (a box of
+                    // its own open, suspended, a pause running out), the
+                    // events stay armed and report once when waited on again.
                     return main->form().watch().wantsChangeSignals() ? registryWatch.waitables()
                                                                       : std::span<const HANDLE>{};
                 },

@@ -78,6 +78,19 @@ void clickNo(HWND box) {
     if (HWND no = FindWindowExW(box, nullptr, L"Button", L"&No")) PostMessageW(no, BM_CLICK, 0, 0);
 }
 
+// Varnok puts back every page unasked after two Nos within a minute;
+// Disable and Enable forget them, as a user does. The references have no
+// such button.
+void forgetAnswers(HWND main) {
+    const wchar_t* const captions[] = {L"Disable", L"Enable", L"Disable"};
+    for (int i = 0; i < 2; ++i) {
+        HWND button = FindWindowExW(main, nullptr, L"Button", captions[i]);
+        if (!button) return;
+        PostMessageW(button, BM_CLICK, 0, 0);
+        for (int n = 0; n < 1000 && !FindWindowExW(main, nullptr, L"Button", captions[i + 1]); ++n) Sleep(1);
+    }
+}
+
 // Launch to idle with the main window there; -1 on failure. Keeps the process when asked.
 double launch(const wchar_t* exe, const wchar_t* cls, bool keep) {
     std::wstring cmd = L"\"" + std::wstring(exe) + L"\"";
@@ -175,6 +188,7 @@ int latency(const wchar_t* cls, const std::wstring& reference, int rounds) {
             if (box) clickNo(box);
             bench::writeStartPage(reference);
         }
+        forgetAnswers(main);
         Sleep(300);
     }
     std::printf("detected %zu\nrounds %d\npoll_ms %.3f\nsamples_ms", seen.size(), rounds, polls ? pollMs / polls : 0.0);

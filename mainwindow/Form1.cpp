@@ -7,7 +7,7 @@ namespace mainwindow {
 
 void Form1::Form_Load() {
     p_.tray.registerIcon();
-    p_.controls.lblHomePage.setCaption(p_.store.ReadStartPage(StartPageKey));
+    watch_.begin(p_.store.ReadStartPage(StartPageKey));
     Module2::MakeTopmost(p_.window, p_.stacking);
     p_.window.hide();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 
 namespace ui {
 
@@ -11,6 +12,9 @@ public:
     // A tick as soon as the event loop is free, if enabled: for a comparison
     // that should not wait for the next regular tick.
     virtual void requestTick() = 0;
+    // One tick once the delay is over, if enabled then: for a moment that
+    // nothing else would report. A later request replaces an earlier one.
+    virtual void requestTickAfter(std::chrono::milliseconds delay) = 0;
 };
 
 } // namespace ui

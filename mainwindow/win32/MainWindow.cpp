@@ -243,6 +243,7 @@ void MainWindow::onTimer(UINT_PTR id) {
         s_.store.ForgetOpenKeys();
         tickIfWatching();
     }
+    if (s_.Timer1.delayedTickDue(id)) tickIfWatching();
     if (id == IDT_TRAY_RETRY) parts_->tray.retryTimer_Timer();
 }
 

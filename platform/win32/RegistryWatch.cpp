@@ -75,15 +75,15 @@ bool RegistryWatch::signalled(size_t index) {
     // again, or renamed away: a handle to the old one would never report
     // another change. Open them by their paths again, nearest to the root
     // first, before the value is read, so that no later change goes
-    // unreported. Closing an armed key signals its event: that signal is
-    // taken here, or each key reopened would wake the program once more for
-    // nothing.
+    // unreported. Closing an armed key signals its event: each reopened key
+    // gets a fresh event, so that signal goes with the old one and is never
+    // taken for a change, nor a change's signal cleared with it.
     for (size_t i = fired; i-- > 0;) {
         Watch& w = watches_[i];
         w.key.reset();
+        w.event.reset();
         w.dormant = false;
         arm(w);
-        if (w.event) ResetEvent(w.event.get());
     }
     return true;
 }

@@ -3,6 +3,7 @@
 // test act from inside a modal box or menu, where the real event loop would.
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,10 @@ struct FakeTimer : ui::Timer {
     bool enabled() const override { return on; }
     void setEnabled(bool b) override { on = b; }
     void requestTick() override { requested += on; }
+    void requestTickAfter(std::chrono::milliseconds d) override { delayed = d; }
     bool on;
     int requested = 0;
+    std::optional<std::chrono::milliseconds> delayed;
 };
 
 // Time moves only when a test moves it.

@@ -11,7 +11,6 @@ class WatchFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         page.set(L"http://ref.example/");
-        lblHomePage.text = L"http://ref.example/";
     }
 
     std::wstring stored() const { return store.ReadStartPage(StartPageKey); }
@@ -19,7 +18,7 @@ protected:
     FakeRegistry registry;
     StartPageInRegistry page{registry};
     RegEdit store{registry};
-    FakeCaption lblHomePage, lblStatus{L"Scanning for changes..."}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
+    FakeCaption lblHomePage{L"http://ref.example/"}, lblStatus{L"Scanning for changes..."}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
     FakeTimer timer1;
     FakeClock clock;
     ScriptedDialogs dialogs;

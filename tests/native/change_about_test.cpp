@@ -55,28 +55,6 @@ TEST_F(ChangeCommandTest, WorksWhileSuspendedAndHoldsOnResume) {
     EXPECT_EQ(stored(), L"http://mine.example/");
 }
 
-TEST_F(ChangeCommandTest, ForeignChangeWhileTheInputBoxIsOpenIsAskedAboutOnceItCloses) {
-    for (const std::wstring typed : {L"", L"http://mine.example/"}) {
-        page.set(L"http://ref.example/");
-        lblHomePage.text = L"http://ref.example/";
-        clock.at += watch::Rejections::kHeld;
-        timer1.requested = 0;
-        dialogs.shown.clear();
-        dialogs.typed = typed;
-        dialogs.whileInput = [&] {
-            page.set(L"http://evil.example/");
-            watch.Timer1_Timer();
-            EXPECT_EQ(dialogs.questions(), 0u) << "no question takes the keyboard from the box";
-        };
-        watch.cmdChange_Click();
-        EXPECT_EQ(timer1.requested, 1);
-        if (!typed.empty()) page.set(L"http://evil.example/");
-        watch.Timer1_Timer();
-        EXPECT_EQ(dialogs.questions(), 1u);
-        EXPECT_EQ(stored(), typed.empty() ? L"http://ref.example/" : typed);
-    }
-}
-
 TEST(AboutTest, LinkLaunchesMailWithTheAboutWindowAsOwner) {
     FakeWindow window;
     FakeProgram program;

@@ -120,7 +120,7 @@ TEST(QuestionTextTest, OnlyTheDisplayChangesNotWhatIsComparedOrWritten) {
     for (const auto& screen : {std::pair<size_t, int>{300, 1}, {0, 2}}) {
         const size_t room = screen.first;
         const int display = screen.second;
-        clock.at += watch::Rejections::kHeld; // the last No no longer holds
+        clock.at += watch::kMinute; // the last No no longer holds
         dialogs.fits = [room](const std::wstring& t) { return t.size() < room; };
         const std::wstring wide = L"http://\u00e9.example/" + std::wstring(1000, L'x');
         page.set(wide);

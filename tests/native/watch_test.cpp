@@ -1,14 +1,185 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/native/WatchFixture.h"
 
 using ui::Answer;
+using namespace watch;
 
 namespace {
+
 std::wstring question(const std::wstring& v) {
     return L"HomePage has been changed to '" + v + L"'! Do you wish to keep this setting?";
 }
+
+constexpr Time sec(long long n) { return std::chrono::seconds(n); }
+constexpr Time ms(long long n) { return Time(n); }
+const std::wstring R = L"http://ref.example/", A = L"http://a.example/", B = L"http://b.example/",
+                   C = L"http://c.example/", M = L"http://mine.example/";
+
+// What a step changes in the state; the rest must stay as it was.
+using Change = std::function<void(State&)>;
+Change operator+(Change a, Change b) { return [=](State& s) { a(s), b(s); }; }
+const Change same = [](State&) {};
+Change phase(Phase p, std::wstring asked = {}) { return [=](State& s) { s.phase = p, s.asked = asked; }; }
+Change asking(const std::wstring& v) { return phase(Phase::Asking, v); }
+const Change idle = phase(Phase::Idle);
+Change guard(Guard g, Time lastNo = {}, std::wstring rejected = {}, Time lastForeign = {}) {
+    return [=](State& s) { s.guard = g, s.lastNo = lastNo, s.rejected = rejected, s.lastForeign = lastForeign; };
+}
+Change oneNo(const std::wstring& v, Time at) { return guard(Guard::OneNo, at, v); }
+Change hold(Time lastNo, Time lastForeign) { return guard(Guard::Hold, lastNo, {}, lastForeign); }
+Change failing(std::optional<std::wstring> v) { return [=](State& s) { s.failing = v; }; }
+Change paced(Time pace, Time until, bool cameBack = false) {
+    return [=](State& s) { s.pace = pace, s.pausedUntil = until, s.cameBack = cameBack; };
+}
+Change reference(const std::wstring& v) { return [=](State& s) { s.reference = v; }; }
+Change suspended(bool on) { return [=](State& s) { s.suspended = on; }; }
+
+Action act(Action::Kind k, std::wstring text = {}) { return {k, std::move(text)}; }
+Action wakeAt(Time at) { return {Action::WakeAt, {}, at}; }
+const Action readValue = act(Action::ReadValue), tick = act(Action::RequestTick);
+Action ask(const std::wstring& v) { return act(Action::Ask, v); }
+Action restore(const std::wstring& v) { return act(Action::Restore, v); }
+
+struct Row {
+    Time at;
+    Event event;
+    Change change;
+    std::vector<Action> actions;
+};
+
 } // namespace
+
+namespace watch {
+// What a failed row saw.
+void PrintTo(const State& s, std::ostream* os) {
+    *os << "{phase " << int(s.phase) << " asked " << testing::PrintToString(s.asked) << " suspended " << s.suspended
+        << " guard " << int(s.guard) << " rejected " << testing::PrintToString(s.rejected) << " lastNo "
+        << s.lastNo.count() << " lastForeign " << s.lastForeign.count() << " failing "
+        << testing::PrintToString(s.failing.value_or(L"-")) << " pace " << s.pace.count() << " until "
+        << s.pausedUntil.count() << " cameBack " << s.cameBack << " reference " << testing::PrintToString(s.reference) << "}";
+}
+void PrintTo(const Action& a, std::ostream* os) { *os << int(a.kind) << " " << testing::PrintToString(a.text) << " " << a.at.count(); }
+} // namespace watch
+
+// Each scenario starts from watching with the reference R and no memory;
+// every step gives the event, what it changes in the state and what it does.
+TEST(WatchStateTable, EveryEventInEveryPhase) {
+    const Event r{Event::Read, R}, a{Event::Read, A}, b{Event::Read, B}, c{Event::Read, C}, yes{Event::Yes},
+        no{Event::No}, t{Event::Tick}, toggle{Event::Toggle};
+    const struct {
+        const char* what;
+        std::vector<Row> steps;
+    } scenarios[] = {
+        {"asked, No restores, Yes keeps and confirms; nothing is read while a box is open",
+         {{sec(0), t, same, {readValue}},
+          {sec(0), r, same, {}},
+          {sec(0), a, asking(A), {ask(A)}},
+          {sec(1), t, same, {}},
+          {sec(1), r, same, {}},
+          {sec(2), no, idle + oneNo(A, sec(2)), {restore(A)}},
+          {sec(2), {Event::Restored, A}, same, {}},
+          {sec(3), b, asking(B), {ask(B)}},
+          {sec(4), yes, reference(B) + phase(Phase::Confirming), {act(Action::ShowReference, B), act(Action::Confirm)}},
+          {sec(4), t, same, {}},
+          {sec(5), {Event::Confirmed}, idle, {tick}}}},
+        {"a No holds its value a minute from the answer; another value is asked; the minute counts to the question",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
+          {sec(60), a, paced(ms(25), sec(60) + ms(25)), {restore(A)}},
+          {sec(61), a, guard(Guard::None) + asking(A), {ask(A)}},
+          {sec(200), no, idle + oneNo(A, sec(200)), {restore(A)}},
+          {sec(210), b, asking(B), {ask(B)}},
+          {sec(300), no, idle + hold(sec(300), sec(300)), {restore(B)}}}},
+        {"a writer that varies its page: two Nos hold every value a minute, then one question a minute",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
+          {sec(2), b, asking(B), {ask(B)}},
+          {sec(3), no, idle + hold(sec(3), sec(3)), {restore(B)}},
+          {sec(4), c, hold(sec(3), sec(4)) + paced(ms(25), sec(4) + ms(25)), {restore(C)}},
+          {sec(62), {Event::Read, L"C"}, hold(sec(3), sec(62)) + paced(ms(25), sec(62) + ms(25)), {restore(L"C")}},
+          {sec(63), a, hold(sec(3), sec(63)) + asking(A), {ask(A)}},
+          {sec(64), no, idle + hold(sec(64), sec(64)), {restore(A)}},
+          {sec(123), b, hold(sec(64), sec(123)) + paced(ms(25), sec(123) + ms(25)), {restore(B)}},
+          // Quiet for a minute: the hold is over, and for a minute more one No starts it again.
+          {sec(183), c, guard(Guard::Wary, sec(64), {}, sec(123)) + asking(C), {ask(C)}},
+          {sec(184), no, idle + hold(sec(184), sec(184)), {restore(C)}},
+          {sec(400), a, guard(Guard::None) + asking(A), {ask(A)}}}},
+        {"a value back within the pause waits for its end, which wakes the watch; each pause twice the last",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(0), no, idle + oneNo(A, sec(0)), {restore(A)}},
+          {ms(100), a, paced(ms(25), ms(125)), {restore(A)}},
+          {ms(105), a, paced(ms(25), ms(125), true), {wakeAt(ms(125))}},
+          {ms(110), t, same, {wakeAt(ms(125))}},
+          {ms(125), t, same, {readValue}},
+          {ms(125), a, paced(ms(50), ms(175)), {restore(A)}},
+          {ms(150), a, paced(ms(50), ms(175), true), {wakeAt(ms(175))}},
+          {ms(175), a, paced(ms(100), ms(275)), {restore(A)}},
+          {ms(900), a, paced(ms(25), ms(925)), {restore(A)}}}},
+        {"a restore that fails is asked about again at once; another value is asked at once",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
+          {sec(1), {Event::NotRestored, A}, failing(A), {tick}},
+          {sec(1), b, failing({}) + asking(B), {ask(B)}},
+          {sec(2), yes, reference(B) + phase(Phase::Confirming), {act(Action::ShowReference, B), act(Action::Confirm)}},
+          {sec(2), {Event::Confirmed}, idle, {tick}},
+          {sec(3), a, paced(ms(25), sec(3) + ms(25)), {restore(A)}},
+          {sec(3), {Event::NotRestored, A}, failing(A), {tick}},
+          {sec(3), a, asking(A), {ask(A)}}}},
+        {"two Nos that fail hold; in the hold a failing value is tried at every read, another put back at once",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
+          {sec(1), {Event::NotRestored, A}, failing(A), {tick}},
+          {sec(1), a, asking(A), {ask(A)}},
+          {sec(2), no, idle + hold(sec(2), sec(2)) + failing({}), {restore(A)}},
+          {sec(2), {Event::NotRestored, A}, failing(A), {}},
+          {sec(3), a, hold(sec(2), sec(3)) + paced(ms(25), sec(3) + ms(25)), {restore(A)}},
+          {sec(3), {Event::NotRestored, A}, same, {}},
+          {sec(5), c, hold(sec(2), sec(5)) + failing({}) + paced(ms(25), sec(5) + ms(25)), {restore(C)}},
+          {sec(5), {Event::Restored, C}, same, {}},
+          {sec(62), a, hold(sec(2), sec(62)) + asking(A), {ask(A)}}}},
+        {"Disable forgets everything, even during the question, whose answer is still carried out",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
+          {sec(2), b, asking(B), {ask(B)}},
+          {sec(3), toggle, suspended(true) + guard(Guard::None), {act(Action::Suspend)}},
+          {sec(4), no, idle, {restore(B)}},
+          {sec(4), {Event::NotRestored, B}, same, {}},
+          {sec(5), t, same, {}},
+          {sec(6), toggle, suspended(false), {act(Action::Resume), tick}},
+          {sec(6), b, asking(B), {ask(B)}}}},
+        {"Change: one box at a time, the held No kept, found at once once the box closes",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), {Event::ChangeBegun}, same, {}},
+          {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
+          {sec(2), {Event::ChangeBegun}, phase(Phase::Changing), {act(Action::InputBox)}},
+          {sec(3), t, same, {}},
+          {sec(4), {Event::ChangeEnded, M}, reference(M) + idle,
+           {act(Action::Write, M), act(Action::ShowReference, M), tick}},
+          {sec(5), a, paced(ms(25), sec(5) + ms(25)), {restore(A)}},
+          {sec(6), {Event::ChangeBegun}, phase(Phase::Changing), {act(Action::InputBox)}},
+          {sec(7), {Event::ChangeEnded, L""}, idle, {tick}}}},
+        {"the end: an open question counts as No, and nothing happens after",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), {Event::SessionEnd}, phase(Phase::Ended, A), {act(Action::Write, R)}},
+          {sec(1), yes, same, {}},
+          {sec(2), t, same, {}}}},
+    };
+    for (const auto& sc : scenarios) {
+        State before, expected;
+        before.reference = expected.reference = R;
+        for (size_t i = 0; i < sc.steps.size(); ++i) {
+            const auto& step = sc.steps[i];
+            step.change(expected);
+            const auto [after, actions] = next(before, step.event, step.at);
+            EXPECT_EQ(after, expected) << sc.what << ", step " << i;
+            EXPECT_EQ(actions, step.actions) << sc.what << ", step " << i;
+            before = expected;
+        }
+    }
+}
 
 class WatchTest : public WatchFixture {};
 
@@ -37,31 +208,18 @@ TEST_F(WatchTest, NoWritesTheReferenceBack) {
 TEST_F(WatchTest, YesKeepsTheNewValueAndConfirms) {
     page.set(L"http://new.example/");
     dialogs.answers = {Answer::Yes};
+    dialogs.whileInforming = [&] { EXPECT_EQ(lblStatus.text, L"HomePage changed!"); };
     watch.Timer1_Timer();
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[1].kind, L"information");
     EXPECT_EQ(dialogs.shown[1].text, L"New Homepage stored");
     EXPECT_EQ(dialogs.shown[1].title, L"HomePage stored");
+    EXPECT_EQ(lblStatus.text, L"Scanning for changes...");
     EXPECT_EQ(lblHomePage.text, L"http://new.example/");
     EXPECT_EQ(stored(), L"http://new.example/");
+    EXPECT_EQ(timer1.requested, 1);
     watch.Timer1_Timer();
     EXPECT_EQ(dialogs.shown.size(), 2u);
-}
-
-TEST_F(WatchTest, YesAcceptsTheValueTheUserSawNotALaterOne) {
-    page.set(L"http://shown.example/");
-    dialogs.answers = {Answer::Yes, Answer::No};
-    dialogs.whileAsking = [&] {
-        dialogs.whileAsking = nullptr;
-        page.set(L"http://sneaky.example/");
-    };
-    watch.Timer1_Timer();
-    EXPECT_EQ(lblHomePage.text, L"http://shown.example/");
-    // The later value is a change of its own, asked about at the next tick.
-    watch.Timer1_Timer();
-    ASSERT_EQ(dialogs.questions(), 2u);
-    EXPECT_EQ(dialogs.shown.back().text, question(L"http://sneaky.example/"));
-    EXPECT_EQ(stored(), L"http://shown.example/");
 }
 
 TEST_F(WatchTest, DifferencesThatCount) {
@@ -77,11 +235,11 @@ TEST_F(WatchTest, DifferencesThatCount) {
         {"unreadable at start-up, readable now", L"", L"http://a.example/", L"http://a.example/"},
     };
     for (const auto& c : cases) {
-        lblHomePage.text = c.reference;
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+        fresh.begin(c.reference);
         if (c.value) page.set(*c.value); else page.erase();
         dialogs.shown.clear();
-        dialogs.answers = {Answer::No};
-        watch.Timer1_Timer();
+        fresh.Timer1_Timer();
         ASSERT_EQ(dialogs.questions(), 1u) << c.what;
         EXPECT_EQ(dialogs.shown[0].text, question(c.shown)) << c.what;
         ASSERT_NE(page.get(), nullptr) << c.what;
@@ -90,47 +248,13 @@ TEST_F(WatchTest, DifferencesThatCount) {
     }
 }
 
-TEST_F(WatchTest, YesOnADeletedValueMakesTheReferenceEmpty) {
-    page.erase();
-    dialogs.answers = {Answer::Yes};
-    watch.Timer1_Timer();
-    EXPECT_EQ(lblHomePage.text, L"");
-    watch.Timer1_Timer();
-    EXPECT_EQ(dialogs.questions(), 1u);
-}
-
-TEST_F(WatchTest, RestoredBeforeTheNextTickAsksNothing) {
-    page.set(L"http://evil.example/");
-    page.set(L"http://ref.example/");
-    watch.Timer1_Timer();
-    EXPECT_TRUE(dialogs.shown.empty());
-}
-
-TEST_F(WatchTest, TicksInsideOpenBoxesDoNothing) {
-    page.set(L"http://evil.example/");
-    dialogs.answers = {Answer::Yes};
-    int inner = 0;
-    dialogs.whileAsking = [&] {
-        page.set(L"http://other.example/");
-        watch.Timer1_Timer();
-        ++inner;
-    };
-    dialogs.whileInforming = [&] {
-        watch.Timer1_Timer();
-        ++inner;
-    };
-    watch.Timer1_Timer();
-    EXPECT_EQ(inner, 2);
-    EXPECT_EQ(dialogs.questions(), 1u);
-    EXPECT_FALSE(watch.asking());
-}
-
 TEST_F(WatchTest, ToggleSwitchesTimerStatusAndBothCaptions) {
     watch.cmdDisable_Click();
     EXPECT_FALSE(timer1.on);
     EXPECT_EQ(lblStatus.text, L"Disabled");
     EXPECT_EQ(cmdDisable.text, L"Enable");
     EXPECT_EQ(mDisable.text, L"Enable");
+    watch.Timer1_Timer();
     watch.mDisable_Click();
     EXPECT_TRUE(timer1.on);
     EXPECT_EQ(lblStatus.text, L"Scanning for changes...");
@@ -140,139 +264,71 @@ TEST_F(WatchTest, ToggleSwitchesTimerStatusAndBothCaptions) {
     EXPECT_EQ(lblHomePage.text, L"http://ref.example/");
 }
 
-TEST_F(WatchTest, ChangeWhileSuspendedIsFoundOnResume) {
-    watch.cmdDisable_Click();
+// Boxes run the event loop: what arrives while one is open is dealt with at
+// once, and the box's answer after it.
+TEST_F(WatchTest, EventsWhileTheQuestionIsOpen) {
     page.set(L"http://evil.example/");
-    watch.cmdDisable_Click();
+    dialogs.answers = {Answer::No};
+    dialogs.whileAsking = [&] {
+        page.set(L"http://other.example/");
+        watch.Timer1_Timer();
+        watch.mDisable_Click();
+        EXPECT_EQ(lblStatus.text, L"Disabled");
+    };
     watch.Timer1_Timer();
     EXPECT_EQ(dialogs.questions(), 1u);
-}
-
-TEST_F(WatchTest, SuspendingDuringTheQuestionKeepsTheStatusDisabled) {
-    page.set(L"http://evil.example/");
-    dialogs.whileAsking = [&] { watch.mDisable_Click(); };
-    watch.Timer1_Timer();
+    EXPECT_EQ(stored(), L"http://ref.example/") << "No is carried out while suspended";
     EXPECT_EQ(lblStatus.text, L"Disabled");
-    EXPECT_EQ(stored(), L"http://ref.example/");
-}
 
-TEST_F(WatchTest, TheSessionsEndWritesTheReferenceBackOnlyIfAQuestionIsOpen) {
-    watch.sessionEnding();
-    EXPECT_EQ(registry.writes, 0);
-
-    watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+    watch.mDisable_Click();
     page.set(L"http://evil.example/");
     dialogs.answers = {Answer::Yes}; // whatever the dying box returns, nothing more is done
     dialogs.whileAsking = [&] {
-        fresh.sessionEnding();
+        watch.sessionEnding();
         EXPECT_EQ(stored(), L"http://ref.example/") << "written before the handler returns";
     };
-    fresh.Timer1_Timer();
-    EXPECT_EQ(registry.writes, 1);
+    watch.Timer1_Timer();
     EXPECT_EQ(lblHomePage.text, L"http://ref.example/");
-    EXPECT_EQ(dialogs.shown.size(), 1u);
     page.set(L"http://later.example/");
-    fresh.Timer1_Timer();
-    EXPECT_EQ(dialogs.questions(), 1u) << "no tick runs after the end";
+    watch.Timer1_Timer();
+    EXPECT_EQ(dialogs.questions(), 2u) << "the No while suspended was not remembered; no tick after the end";
 }
 
-// A No holds for a minute from the answer against the same page in any form;
-// a value not answered is asked, and so is the same one once the minute is over.
-TEST_F(WatchTest, ANoHoldsForAMinute) {
-    using std::chrono::seconds;
-    const auto sz = [](const std::wstring& v) { return FakeRegistry::stringData(v); };
-    page.set(L"http://evil.example/");
-    watch.Timer1_Timer();
-    page.set(L"http://other.example/");
-    watch.Timer1_Timer();
-    const struct {
-        seconds after; // since the first No
-        platform::RegistryData value;
-        size_t asked;
-    } cases[] = {
-        {seconds(1), sz(L"http://evil.example/"), 0},
-        {seconds(2), sz(L"http://other.example/"), 0}, // the two in turn
-        {seconds(3), FakeRegistry::stringData(L"http://evil.example/", platform::RegExpandSz), 0},
-        {seconds(4), sz(std::wstring(L"http://evil.example/\0junk", 25)), 0},
-        {seconds(5), sz(L"http://EVIL.example/"), 1},
-        {seconds(59), sz(L"http://evil.example/"), 0},
-        {seconds(61), sz(L"http://evil.example/"), 1},
-    };
-    const auto start = clock.at;
-    for (const auto& c : cases) {
-        clock.at = start + c.after;
-        const size_t before = dialogs.questions();
-        page.registry.set(platform::Hive::CurrentUser, page.kKey, L"Start Page", c.value);
-        watch.Timer1_Timer();
-        EXPECT_EQ(dialogs.questions() - before, c.asked) << c.after.count();
-        EXPECT_EQ(page.get()->type, platform::RegSz) << c.after.count();
-        EXPECT_EQ(stored(), L"http://ref.example/") << c.after.count();
-    }
-}
-
-// The page typed in the Change box is what comes back; suspended, nothing is
-// written; resumed, the user decides again.
-TEST_F(WatchTest, ChangeAndDisableWithANoRemembered) {
-    page.set(L"http://evil.example/");
-    watch.Timer1_Timer();
-    dialogs.typed = L"http://mine.example/";
-    watch.cmdChange_Click();
-    page.set(L"http://evil.example/");
-    watch.Timer1_Timer();
-    EXPECT_EQ(stored(), L"http://mine.example/");
-    watch.cmdDisable_Click();
-    page.set(L"http://evil.example/");
-    const int writes = registry.writes;
-    watch.Timer1_Timer();
-    EXPECT_EQ(registry.writes, writes);
-    watch.cmdDisable_Click();
-    watch.Timer1_Timer();
-    EXPECT_EQ(dialogs.questions(), 2u);
-}
-
-// A write refused, or undone before it is read back: asked again at once, then
-// once a minute, never remembered; once the write takes, that No is carried out.
-TEST_F(WatchTest, ARestoreThatDoesNotTakeIsNeverSilent) {
+// A write refused, or undone before it is read back, is no restore.
+TEST_F(WatchTest, ARestoreIsReadBack) {
     for (const bool refused : {true, false}) {
-        clock.at += watch::Rejections::kHeld * 2;
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
         page.set(L"http://evil.example/");
         registry.failWrites = refused;
-        if (!refused) registry.afterWrite = [&] { page.set(L"http://evil.example/"); };
-        dialogs.shown.clear();
-        watch.Timer1_Timer();
-        watch.Timer1_Timer();
-        EXPECT_EQ(dialogs.questions(), 2u) << refused;
-        for (int s = 0; s < 60; ++s, clock.at += std::chrono::seconds(1)) watch.Timer1_Timer();
-        watch.Timer1_Timer();
-        EXPECT_EQ(dialogs.questions(), 3u) << refused;
+        registry.afterWrite = [&] { page.set(L"http://evil.example/"); };
+        timer1.requested = 0;
+        fresh.Timer1_Timer();
+        EXPECT_EQ(lblStatus.text, L"HomePage changed!") << refused;
+        EXPECT_EQ(timer1.requested, 1) << refused << ": asked again at once";
         registry.failWrites = false;
         registry.afterWrite = nullptr;
-        watch.Timer1_Timer();
-        page.set(L"http://evil.example/");
-        watch.Timer1_Timer();
-        EXPECT_EQ(dialogs.questions(), 3u) << refused;
-        EXPECT_EQ(stored(), L"http://ref.example/");
+        fresh.Timer1_Timer();
+        EXPECT_EQ(stored(), L"http://ref.example/") << refused;
+        EXPECT_EQ(lblStatus.text, L"Scanning for changes...") << refused;
     }
 }
 
-// Written back the moment it is restored, a rejected value is put back ever
-// more slowly, never more than a second apart.
-TEST_F(WatchTest, AWriteWarIsFoughtMoreSlowlyThanTheOtherSide) {
-    using std::chrono::milliseconds;
-    page.set(L"http://evil.example/");
+// A held value back within the pause after its restore waits for the pause
+// to end, asleep to change signals, and a wake-up then puts it back.
+TEST_F(WatchTest, APauseEndsWithAWakeUp) {
+    page.set(A);
     watch.Timer1_Timer();
-    std::vector<milliseconds> restores;
-    for (milliseconds t{0}; t < milliseconds(6000); t += milliseconds(5)) {
-        clock.at += milliseconds(5);
-        page.set(L"http://evil.example/");
+    for (const Time after : {ms(0), ms(5)}) {
+        clock.at += after;
+        page.set(A);
         watch.Timer1_Timer();
-        if (stored() == L"http://ref.example/") restores.push_back(t);
     }
-    ASSERT_GE(restores.size(), 8u);
-    EXPECT_EQ(restores[0], milliseconds(0));
-    for (size_t i = 2; i < restores.size(); ++i) {
-        EXPECT_GE(restores[i] - restores[i - 1], restores[i - 1] - restores[i - 2]) << i;
-        EXPECT_LE(restores[i] - restores[i - 1], milliseconds(1000)) << i;
-    }
+    EXPECT_EQ(timer1.delayed, ms(20));
+    EXPECT_FALSE(watch.wantsChangeSignals());
+    EXPECT_EQ(stored(), A);
+    clock.at += ms(20);
+    watch.Timer1_Timer();
+    EXPECT_EQ(stored(), R);
+    EXPECT_TRUE(watch.wantsChangeSignals());
     EXPECT_EQ(dialogs.questions(), 1u);
 }

@@ -106,6 +106,15 @@ protected:
         return w.empty() ? nullptr : w[0];
     }
     HWND control(int id) const { return GetDlgItem(main, id); }
+    // Disable and Enable again, as a user forgets every No. A test that
+    // answers No to one page after another is otherwise a writer that
+    // Varnok holds against after the second No.
+    void forgetAnswers() const {
+        for (const wchar_t* caption : {L"Enable", L"Disable"}) {
+            PostMessageW(control(IDC_CMDDISABLE), BM_CLICK, 0, 0);
+            EXPECT_TRUE(waitFor([&] { return textOf(control(IDC_CMDDISABLE)) == caption; }));
+        }
+    }
     std::wstring stored() const { return page.get(L"Start Page").value_or(std::make_pair(0UL, std::wstring(L"<absent>"))).second; }
     bool exited(int timeoutMs = 5000) const { return WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0; }
     std::vector<HWND> menus() const {

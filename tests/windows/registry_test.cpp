@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -224,4 +225,43 @@ TEST_F(RegistryWatchTest, ANameChangeAboveTheKeyWakesOnce) {
     EXPECT_EQ(wakeUps, 1);
     value.setString(L"Start Page", L"b");
     EXPECT_TRUE(wakes(watch)) << "the value is still watched";
+}
+
+// A script that makes the key again and writes the value at once, while the
+// watch reopens the key: the write is reported, and the next one too. One
+// that fell between arming the reopened key and clearing the signal that
+// closing the old one left was lost, and the key deaf from then on.
+TEST_F(RegistryWatchTest, AKeyMadeAgainAndWrittenAtOnceNeverGoesDeaf) {
+    key.setString(L"Start Page", L"0");
+    platform::RegistryWatch watch(HKEY_CURRENT_USER, key.path());
+    settle(watch);
+    double slowest = 0;
+    int deaf = 0;
+    const auto reported = [&](const std::wstring& value, std::chrono::steady_clock::time_point from) {
+        while (wakes(watch, 1500)) {
+            if (key.get(L"Start Page").value_or(std::make_pair(0UL, std::wstring())).second != value) continue;
+            slowest = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count());
+            return;
+        }
+        ++deaf;
+    };
+    for (int i = 0; i < 500; ++i) {
+        const std::wstring value = std::to_wstring(i);
+        // The value written up to 0.4 ms after the key is made, to land
+        // anywhere in the watch's reopening of it.
+        std::thread script([&] {
+            key.eraseKey();
+            key.setString(L"Other", L"");
+            for (const auto t = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - t < std::chrono::microseconds(i % 40 * 10);) {}
+            key.setString(L"Start Page", L"made" + value);
+        });
+        reported(L"made" + value, std::chrono::steady_clock::now());
+        script.join();
+        key.setString(L"Start Page", L"written" + value);
+        reported(L"written" + value, std::chrono::steady_clock::now());
+        while (wakes(watch, 0)) {}
+    }
+    std::printf("the key made again and written 500 times: %d writes unreported, the slowest reported after %.1f ms\n",
+                deaf, slowest);
+    EXPECT_EQ(deaf, 0);
 }

@@ -204,7 +204,7 @@ protected:
     platform::Win32NotifyIcon notifyIcon{TRAY_ICON_UID, WMAPP_NOTIFYCALLBACK};
     ui::EventLoop loop;
     ui::Win32Dialogs dialogs{GetModuleHandleW(nullptr), loop};
-    ui::Win32Timer timer1{IDT_TIMER1, 1000, true}, trayRetry{IDT_TRAY_RETRY, 2000, false};
+    ui::Win32Timer timer1{IDT_TIMER1, 1000, true, IDT_TIMER1_DELAYED}, trayRetry{IDT_TRAY_RETRY, 2000, false};
     const platform::Win32Clock clock;
     about::AboutWindow about{GetModuleHandleW(nullptr), program, launcher};
     std::unique_ptr<mainwindow::MainWindow> main;

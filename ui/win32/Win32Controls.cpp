@@ -136,6 +136,7 @@ void Win32Timer::setEnabled(bool on) {
         SetTimer(window_, id_, interval_, nullptr);
     } else {
         KillTimer(window_, id_);
+        if (delayedId_) KillTimer(window_, delayedId_);
     }
 }
 
@@ -155,6 +156,17 @@ std::wstring Win32Program::directory() const {
 
 void Win32Timer::requestTick() {
     if (enabled_ && window_) PostMessageW(window_, WMAPP_TICK, id_, 0);
+}
+
+void Win32Timer::requestTickAfter(std::chrono::milliseconds delay) {
+    if (!enabled_ || !window_ || !delayedId_) return;
+    SetTimer(window_, delayedId_, static_cast<UINT>(delay.count()), nullptr);
+}
+
+bool Win32Timer::delayedTickDue(UINT_PTR id) {
+    if (!delayedId_ || id != delayedId_) return false;
+    KillTimer(window_, delayedId_);
+    return enabled_;
 }
 
 int designFontHeight(int dpi) { return MulDiv(825, dpi, 7200); }

@@ -88,18 +88,24 @@ private:
 
 // A repeating timer of a window, made before the window and bound to it once
 // it exists; it ticks from then on if enabled. An extra tick asked for
-// arrives as WMAPP_TICK with the timer's id.
+// arrives as WMAPP_TICK with the timer's id; a delayed one as WM_TIMER with
+// `delayedId`, a one-shot timer that runs only while a delay does.
 class Win32Timer final : public Timer {
 public:
-    Win32Timer(UINT_PTR id, UINT intervalMs, bool enabled) : id_(id), interval_(intervalMs), enabled_(enabled) {}
+    Win32Timer(UINT_PTR id, UINT intervalMs, bool enabled, UINT_PTR delayedId = 0)
+        : id_(id), delayedId_(delayedId), interval_(intervalMs), enabled_(enabled) {}
     void attach(HWND window);
     bool enabled() const override { return enabled_; }
     void setEnabled(bool on) override;
     void requestTick() override;
+    void requestTickAfter(std::chrono::milliseconds delay) override;
+    // Whether a WM_TIMER of this id is the delayed tick, due now; it is then
+    // spent.
+    bool delayedTickDue(UINT_PTR id);
 
 private:
     HWND window_ = nullptr;
-    UINT_PTR id_;
+    UINT_PTR id_, delayedId_;
     UINT interval_;
     bool enabled_ = false;
 };

@@ -33,6 +33,8 @@
 // Timers of the main window.
 #define IDT_TIMER1 1
 #define IDT_TRAY_RETRY 2
+// The watch's tick at a moment it asked for: the end of a pause.
+#define IDT_TIMER1_DELAYED 3
 
 // The tray icon's id and the message its notifications arrive as.
 #define TRAY_ICON_UID 1

@@ -1,0 +1,125 @@
+#pragma once
+// The watch as one state and one function that moves it on: every event
+// (a tick, a value read, an answer, a restore's outcome, the switch, the
+// Change box, the end) gives the next state and what to do, so each case is
+// a row of a table, not another flag. Nothing here touches a window or the
+// registry; `Watch` performs the actions and feeds their outcomes back.
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace watch {
+
+using Time = std::chrono::milliseconds;
+
+inline constexpr wchar_t kScanning[] = L"Scanning for changes...";
+inline constexpr wchar_t kChanged[] = L"HomePage changed!";
+inline constexpr wchar_t kDisabled[] = L"Disabled";
+
+// How long a No counts against the writer.
+inline constexpr Time kMinute = std::chrono::minutes(1);
+// A held value written again within a pause after its restore is put back
+// once the pause is over, each pause twice the last: Varnok never fights at
+// the pace of the program that drives it.
+inline constexpr Time kFirstPause{25}, kLongestPause{1000};
+
+enum class Phase {
+    Idle,       // no box of the watch is open
+    Asking,     // the question is open
+    Confirming, // Yes was answered; its confirmation is open
+    Changing,   // the Change box is open
+    Ended,      // the session or the program is ending: nothing more is done
+};
+
+// What the user's Nos have earned against whoever writes the value.
+enum class Guard {
+    None,
+    // One No within the minute: that value is put back unasked.
+    OneNo,
+    // Two Nos within a minute: every foreign value is put back unasked until
+    // a minute after the last No. The next one after that is asked about, and
+    // a No to it holds again at once, so a writer that varies what it writes
+    // gets one question a minute. A minute without a foreign value ends it.
+    Hold,
+    // For the minute after a hold ended: one No starts it again, so that a
+    // writer gains no second question by keeping quiet for a minute.
+    Wary,
+};
+
+struct State {
+    std::wstring reference;
+    Phase phase = Phase::Idle;
+    bool suspended = false;
+    std::wstring asked; // Asking: the value the question shows
+    Guard guard = Guard::None;
+    std::wstring rejected;   // OneNo: the value answered No
+    Time lastNo{0};          // OneNo, Hold
+    Time lastForeign{0};     // Hold, Wary: when a foreign value was last read in the hold
+    // The value standing after a restore that did not take. Outside a hold
+    // the user is asked about it again at once; in a hold it is tried again
+    // whenever it is read. Another value is dealt with as any other.
+    std::optional<std::wstring> failing;
+    // The write war's pacing: the last pause, its end, and whether a held
+    // value came back within it.
+    Time pace{0}, pausedUntil{0};
+    bool cameBack = false;
+
+    bool operator==(const State&) const = default;
+};
+
+struct Event {
+    enum Kind {
+        Begin,       // value: the first reference
+        Tick,        // the timer, a change signal, the end of a pause
+        Read,        // value: what the store holds now
+        Yes,         // the question's answers; anything but Yes is No
+        No,
+        Confirmed,   // the confirmation of a Yes was closed
+        Restored,    // value: the one replaced; the reference took
+        NotRestored, // value: the one replaced; the write was refused or undone
+        Toggle,      // Disable or Enable
+        ChangeBegun,
+        ChangeEnded, // value: what was typed, empty when cancelled
+        SessionEnd,
+    } kind;
+    std::wstring value{};
+};
+
+struct Action {
+    enum Kind {
+        ReadValue,     // read the store and report Read
+        Ask,           // text: the value; report Yes or No
+        Restore,       // text: the value replaced; write the reference, read it back, report the outcome
+        Confirm,       // report Confirmed once closed
+        InputBox,      // report ChangeEnded
+        Write,         // text: written as it is
+        ShowReference, // text
+        Suspend,       // the switch to "Enable", the timer off
+        Resume,        // the switch to "Disable", the timer on
+        RequestTick,   // a tick as soon as the program is free
+        WakeAt,        // at: a tick then, even if nothing else wakes the program
+    } kind;
+    std::wstring text{};
+    Time at{0};
+
+    bool operator==(const Action&) const = default;
+};
+
+struct Step {
+    State state;
+    std::vector<Action> actions; // an action that reports an outcome comes last
+};
+
+Step next(State state, const Event& event, Time now);
+
+// What the status label says in this state.
+const wchar_t* statusOf(const State& state);
+
+// Whether a change signal would be acted on now. Not while a box is open
+// or the watch suspended, nor while a held value that came back within its
+// pause waits for it to end: the program would wake for nothing, once for
+// every write of another program.
+bool listening(const State& state, Time now);
+
+} // namespace watch
