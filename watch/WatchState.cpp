@@ -167,8 +167,11 @@ Step next(State state, const Event& e, Time now) {
         break;
     case Event::SessionEnd:
         // An open question counts as No, as at Exit: the process may not
-        // live to see the answer.
-        if (s.phase == Phase::Asking) out.push_back({Action::Write, s.reference});
+        // live to see the answer. So does a held value that stands waiting
+        // for its pause, or for a restore to take: at the next start the
+        // value found is the reference, and the user's page would be lost.
+        if (s.phase == Phase::Asking || (s.phase == Phase::Idle && !s.suspended && (s.cameBack || s.failing)))
+            out.push_back({Action::Write, s.reference});
         s.phase = Phase::Ended;
         break;
     }

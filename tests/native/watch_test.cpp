@@ -166,6 +166,12 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(1), {Event::SessionEnd}, phase(Phase::Ended, A), {act(Action::Write, R)}},
           {sec(1), yes, same, {}},
           {sec(2), t, same, {}}}},
+        {"the end while a held value waits out its pause puts the reference back",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(0), no, idle + oneNo(A, sec(0)), {restore(A)}},
+          {ms(100), a, paced(ms(25), ms(125)), {restore(A)}},
+          {ms(105), a, paced(ms(25), ms(125), true), {wakeAt(ms(125))}},
+          {ms(110), {Event::SessionEnd}, phase(Phase::Ended), {act(Action::Write, R)}}}},
     };
     for (const auto& sc : scenarios) {
         State before, expected;
