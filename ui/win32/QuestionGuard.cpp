@@ -79,9 +79,12 @@ LRESULT CALLBACK QuestionGuard::boxProc(HWND box, UINT msg, WPARAM wParam, LPARA
     return CallWindowProcW(g.boxDefault_, box, msg, wParam, lParam);
 }
 
-// The box made its controls and chose its focus; what is shown as Yes and
-// No in the user's language loses its access key, and both start inert.
+// The box has made its controls and is about to choose its focus and show.
+// Its buttons are disabled before the focus goes to one of them, which costs
+// less, and they lose the access keys that the box gives them in the user's
+// language.
 LRESULT QuestionGuard::onInitDialog(WPARAM wParam, LPARAM lParam) {
+    for (const int id : {IDYES, IDNO}) EnableWindow(GetDlgItem(box_, id), FALSE);
     const LRESULT r = CallWindowProcW(boxDefault_, box_, WM_INITDIALOG, wParam, lParam);
     for (const int id : {IDYES, IDNO}) {
         const HWND button = GetDlgItem(box_, id);
@@ -136,13 +139,13 @@ void QuestionGuard::look(bool reportedInFront) {
 void QuestionGuard::see(AnswerDelay::Seen seen) {
     const AnswerDelay::Time t = now();
     delay_.see(seen, t);
-    if (!made_) return; // its buttons are made disabled, below, once they exist
+    if (!made_) return; // not yet made, it is inert
     const bool enable = delay_.answerable(t);
-    if (enable != buttonsEnabled_) {
-        buttonsEnabled_ = enable;
-        for (const int id : {IDYES, IDNO}) EnableWindow(GetDlgItem(box_, id), enable);
-        // Disabled, the buttons lost the focus; No, the default, takes it back.
-        if (enable) SendMessageW(box_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(box_, IDNO)), TRUE);
+    const HWND yes = GetDlgItem(box_, IDYES), no = GetDlgItem(box_, IDNO);
+    if ((IsWindowEnabled(yes) != FALSE) != enable || (IsWindowEnabled(no) != FALSE) != enable) {
+        for (const HWND button : {yes, no}) EnableWindow(button, enable);
+        // Disabled, neither button has the focus; No, the default, takes it.
+        if (enable) SendMessageW(box_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(no), TRUE);
     }
     if (enable) {
         KillTimer(box_, IDT_ANSWER_DELAY);

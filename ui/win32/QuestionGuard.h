@@ -36,8 +36,7 @@ private:
     HWND box_ = nullptr;
     WNDPROC boxDefault_ = nullptr;
     AnswerDelay delay_;
-    bool made_ = false;          // the box has its buttons
-    bool buttonsEnabled_ = true; // as the dialog manager makes them
+    bool made_ = false; // the box has made its buttons and chosen their captions
     QuestionGuard* outer_;
     platform::unique_hhook creation_;
     platform::unique_hwinevent foreground_;
