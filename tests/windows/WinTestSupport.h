@@ -107,20 +107,18 @@ inline HWND childWithText(HWND parent, const std::wstring& text) {
 
 // The button that shows this caption, access keys aside: "&No" and "No"
 // both find the question's No, which has none.
-inline HWND buttonShowing(HWND box, const std::wstring& caption) {
-    const auto plain = [](std::wstring t) {
-        std::erase(t, L'&');
-        return t;
-    };
+inline HWND buttonShowing(HWND box, std::wstring caption) {
+    std::erase(caption, L'&');
     for (HWND c : children(box, L"Button")) {
-        if (plain(textOf(c)) == plain(caption)) return c;
+        std::wstring shown = textOf(c);
+        std::erase(shown, L'&');
+        if (shown == caption) return c;
     }
     return nullptr;
 }
 
-// The button, once it takes a click: the question's are disabled for a
-// while after it comes to the front. Null when it is missing, or still
-// disabled after the wait.
+// The button once it takes a click (the question's are disabled for a while
+// after it comes to the front), or null.
 inline HWND answerableButton(HWND box, const std::wstring& caption, int timeoutMs = 5000) {
     HWND b = buttonShowing(box, caption);
     for (int waited = 0; b && !IsWindowEnabled(b) && waited < timeoutMs; waited += 5) Sleep(5);

@@ -26,14 +26,14 @@ TEST_F(VarnokProcessTest, StartsHiddenAndTopmostWithTheReference) {
 
 TEST_F(VarnokProcessTest, AForeignChangeIsAskedAboutAndEachAnswerHolds) {
     page.setString(L"Start Page", L"http://evil.example/");
-    auto no = answerBox(L"Warning!", L"No", pi.dwProcessId);
+    auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId);
     const auto seen = no.get();
     ASSERT_TRUE(seen.has_value());
     EXPECT_EQ(seen->text, L"HomePage has been changed to 'http://evil.example/'! Do you wish to keep this setting?");
     EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; }));
 
     page.setString(L"Start Page", L"http://kept.example/");
-    auto yes = answerBox(L"Warning!", L"Yes", pi.dwProcessId);
+    auto yes = answerBox(L"Warning!", L"&Yes", pi.dwProcessId);
     auto ok = answerBox(L"HomePage stored", L"OK", pi.dwProcessId);
     ASSERT_TRUE(yes.get().has_value());
     ASSERT_TRUE(ok.get().has_value());
@@ -152,7 +152,7 @@ TEST_F(VarnokProcessTest, WaysOutWithAQuestionOpenPutTheReferenceBack) {
 TEST_F(VarnokProcessTest, AChangeWhileTheTrayMenuIsOpenIsStillAsked) {
     PostMessageW(trayIcons()[0], WM_RBUTTONUP, 0, 0);
     ASSERT_TRUE(waitFor([&] { return menus().size() == 1; }));
-    auto no = answerBox(L"Warning!", L"No", pi.dwProcessId, 5000);
+    auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
     page.setString(L"Start Page", L"http://evil.example/");
     EXPECT_TRUE(no.get().has_value()) << "no question within 5 s of a change made with the menu open";
     EXPECT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; }));
@@ -215,7 +215,7 @@ TEST_F(VarnokProcessTest, NoForeignChangeGoesUnasked) {
     std::set<std::wstring> answered;
     for (const auto& c : cases) {
         const bool mayGoUnasked = answered.count(c.shown) || answered.count(c.orShown);
-        auto box = answerBox(L"Warning!", L"No", pi.dwProcessId, mayGoUnasked ? 1500 : 5000);
+        auto box = answerBox(L"Warning!", L"&No", pi.dwProcessId, mayGoUnasked ? 1500 : 5000);
         c.change();
         const auto seen = box.get();
         ASSERT_TRUE(seen.has_value() || mayGoUnasked) << c.what;
@@ -235,7 +235,7 @@ TEST_F(VarnokProcessTest, NoForeignChangeGoesUnasked) {
 
 TEST_F(VarnokProcessTest, ABurstAndAChangeDuringTheQuestionAreEachAsked) {
     for (int i = 0; i < 50; ++i) page.setString(L"Start Page", L"http://burst" + std::to_wstring(i) + L".example/");
-    auto first = answerBox(L"Warning!", L"Yes", pi.dwProcessId);
+    auto first = answerBox(L"Warning!", L"&Yes", pi.dwProcessId);
     auto ok = answerBox(L"HomePage stored", L"OK", pi.dwProcessId);
     // While the question is open another program writes again.
     const auto seen = first.get();
@@ -243,7 +243,7 @@ TEST_F(VarnokProcessTest, ABurstAndAChangeDuringTheQuestionAreEachAsked) {
     EXPECT_EQ(seen->openAtOnce, 1);
     page.setString(L"Start Page", L"http://during.example/");
     ASSERT_TRUE(ok.get().has_value());
-    auto second = answerBox(L"Warning!", L"No", pi.dwProcessId);
+    auto second = answerBox(L"Warning!", L"&No", pi.dwProcessId);
     const auto next = second.get();
     ASSERT_TRUE(next.has_value());
     EXPECT_NE(next->text.find(L"'http://during.example/'"), std::wstring::npos);
@@ -276,7 +276,7 @@ TEST_F(VarnokProcessTest, EveryQuestionFitsOnTheScreenAndDefaultsToNo) {
     for (const auto& c : cases) {
         RECT box{}, work{};
         LONG yes = 0, no = 0;
-        auto answer = answerBox(L"Warning!", L"No", pi.dwProcessId, 10000, [&](HWND b) {
+        auto answer = answerBox(L"Warning!", L"&No", pi.dwProcessId, 10000, [&](HWND b) {
             GetWindowRect(b, &box);
             MONITORINFO mi{};
             mi.cbSize = sizeof mi;
@@ -323,7 +323,7 @@ TEST_F(VarnokProcessTest, ALinkPointedElsewhereIsAsked) {
     ASSERT_TRUE(link.made());
     link.pointAt(a.path());
     start();
-    auto no = answerBox(L"Warning!", L"No", pi.dwProcessId, 5000);
+    auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId, 5000);
     link.pointAt(b.path());
     const auto seen = no.get();
     EXPECT_TRUE(seen && seen->text.find(L"'http://evil.example/'") != std::wstring::npos) << "asked within 5 s";
@@ -338,9 +338,7 @@ TEST_F(VarnokProcessTest, ALinkPointedElsewhereIsAsked) {
 // answers nothing, Enter answers No, and a click on Yes keeps the page;
 // behind another window and back, it is inert again.
 TEST_F(VarnokProcessTest, NothingSentAsTheQuestionAppearsAnswersIt) {
-    const auto send = [](std::vector<INPUT> in) {
-        return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
-    };
+    const auto send = [](std::vector<INPUT> in) { return SendInput(in.size(), in.data(), sizeof(INPUT)) == in.size(); };
     const auto press = [&](std::vector<WORD> keys) { // the last held with those before it
         std::vector<INPUT> in;
         for (const DWORD up : {0UL, static_cast<DWORD>(KEYEVENTF_KEYUP)}) {
@@ -389,13 +387,11 @@ TEST_F(VarnokProcessTest, NothingSentAsTheQuestionAppearsAnswersIt) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - seen);
         std::printf("%s sent %lld ms after the question was seen\n", what, static_cast<long long>(ms.count()));
         EXPECT_TRUE(inert) << what << ": both buttons disabled as it appears";
-        EXPECT_EQ(textOf(yes) + L"/" + textOf(no), L"Yes/No") << what << ": no access keys";
-        EXPECT_EQ(accessibleName(yes) + L"/" + accessibleName(no), L"Yes/No") << what << ": named while disabled";
+        // Shown without access keys, and named so for a screen reader while disabled.
+        EXPECT_EQ(textOf(yes) + textOf(no) + accessibleName(yes) + accessibleName(no), L"YesNoYesNo") << what;
         EXPECT_TRUE(waitFor([&] { return IsWindowEnabled(yes) && IsWindowEnabled(no); })) << what;
         EXPECT_EQ(textOf(control(IDC_LBLHOMEPAGE)), L"http://ref.example/") << what;
-        if (ms.count() < 200) {
-            EXPECT_EQ(question(), box) << what << ": answered within the delay";
-        }
+        EXPECT_TRUE(ms.count() >= 200 || question() == box) << what << ": answered within the delay";
         // After the delay: a letter still answers nothing, Enter answers No.
         ASSERT_TRUE(press({'Y'}));
         Sleep(200);
@@ -409,9 +405,8 @@ TEST_F(VarnokProcessTest, NothingSentAsTheQuestionAppearsAnswersIt) {
     ASSERT_TRUE(waitFor([&] { return (box = question()) != nullptr; }));
     const HWND yes = answerableButton(box, L"Yes");
     ASSERT_NE(yes, nullptr);
-    // Behind another window it is inert again, and back in front for
-    // another half second. This thread's window takes the foreground, so it
-    // runs its messages while it waits.
+    // Behind another window it is inert, back in front for another half
+    // second. The window is this thread's: it runs its messages meanwhile.
     const HWND elsewhere = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 200,
                                            100, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(elsewhere);

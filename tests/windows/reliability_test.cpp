@@ -340,15 +340,14 @@ TEST_F(ReliabilityTest, AWatchdogThatRewritesItsPageAfterEveryRestore) {
     EXPECT_GE(restores, 20);
 }
 
-// Each answer waits out the question's half second: a hundred cycles show
-// an object or a window kept from each as plainly as more would.
+// Each answer waits out the question's half second; a hundred cycles show a leak as plainly as more.
 TEST_F(ReliabilityTest, AHundredChangeAndAnswerCycles) {
     constexpr int kCycles = 100;
     const Counts before = countsOf(pi.hProcess);
     const auto t0 = Clock::now();
     int asked = 0;
     for (int i = 0; i < kCycles; ++i) {
-        auto box = answerBox(L"Warning!", L"No", pi.dwProcessId);
+        auto box = answerBox(L"Warning!", L"&No", pi.dwProcessId);
         page.setString(L"Start Page", L"http://soak" + std::to_wstring(i) + L".example/");
         asked += box.get().has_value();
         ASSERT_TRUE(waitFor([&] { return stored() == L"http://ref.example/"; })) << i;
@@ -367,7 +366,7 @@ TEST_F(ReliabilityTest, AMebibyteValueIsAskedAboutAndActedOnWhole) {
     std::wstring big(1 << 20, L'b');
     big.replace(0, 19, L"http://big.example/");
     page.setString(L"Start Page", big);
-    auto yes = answerBox(L"Warning!", L"Yes", pi.dwProcessId);
+    auto yes = answerBox(L"Warning!", L"&Yes", pi.dwProcessId);
     auto ok = answerBox(L"HomePage stored", L"OK", pi.dwProcessId);
     const auto seen = yes.get();
     ASSERT_TRUE(seen.has_value());
@@ -377,14 +376,14 @@ TEST_F(ReliabilityTest, AMebibyteValueIsAskedAboutAndActedOnWhole) {
     ASSERT_TRUE(waitFor([&] { return textLengthOf(control(IDC_LBLHOMEPAGE)) == big.size(); }));
 
     // No now writes the whole mebibyte back.
-    auto no = answerBox(L"Warning!", L"No", pi.dwProcessId);
+    auto no = answerBox(L"Warning!", L"&No", pi.dwProcessId);
     page.setString(L"Start Page", L"http://small.example/");
     ASSERT_TRUE(no.get().has_value());
     EXPECT_TRUE(waitFor([&] { return stored() == big; }));
 }
 
 TEST_F(ReliabilityTest, DirectionOverridesAreShownAsEscapes) {
-    auto box = answerBox(L"Warning!", L"No", pi.dwProcessId);
+    auto box = answerBox(L"Warning!", L"&No", pi.dwProcessId);
     page.setString(L"Start Page", L"http://bank.example\u202E/moc.live//:ptth");
     const auto seen = box.get();
     ASSERT_TRUE(seen.has_value());

@@ -174,7 +174,7 @@ protected:
     // A tick of Timer1 now rather than within the second: the question it
     // asks, if any, answered No.
     std::optional<BoxSeen> questionAtATick() {
-        auto box = answerBox(L"Warning!", L"No", GetCurrentProcessId(), 1000);
+        auto box = answerBox(L"Warning!", L"&No", GetCurrentProcessId(), 1000);
         PostMessageW(hwnd(), WM_TIMER, IDT_TIMER1, 0);
         return pumpWhileWaiting(box);
     }
@@ -312,7 +312,7 @@ TEST_F(MainWindowTest, DisabledWatchAsksNothingUntilEnabled) {
     page.setString(L"Start Page", L"http://evil.example/");
     EXPECT_FALSE(questionAtATick().has_value());
 
-    auto box = answerBox(L"Warning!", L"No", GetCurrentProcessId());
+    auto box = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
     click(IDC_CMDDISABLE);
     ASSERT_TRUE(pumpWhileWaiting(box).has_value());
     EXPECT_EQ(textOf(control(IDC_CMDDISABLE)), L"Disable");
@@ -418,7 +418,7 @@ TEST_F(MainWindowTest, CancelledChangeWritesNothingAndAChangeMeanwhileIsAskedOnc
         page.setString(L"Start Page", L"http://evil.example/");
         Sleep(1500); // past a safety tick
         const bool unasked = visibleBoxes(L"Warning!", GetCurrentProcessId()).empty();
-        auto warning = answerBox(L"Warning!", L"No", GetCurrentProcessId());
+        auto warning = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
         PostMessageW(GetDlgItem(found[0], IDCANCEL), BM_CLICK, 0, 0);
         return warning.get().has_value() && unasked;
     });
@@ -461,7 +461,7 @@ TEST_F(MainWindowTest, AboutOpensOnceWithItsLabelsAndLaunchesMail) {
 
     // Watching goes on while it is open.
     page.setString(L"Start Page", L"http://evil.example/");
-    auto box = answerBox(L"Warning!", L"No", GetCurrentProcessId());
+    auto box = answerBox(L"Warning!", L"&No", GetCurrentProcessId());
     EXPECT_TRUE(pumpWhileWaiting(box).has_value());
 
     SendMessageW(w, WM_CLOSE, 0, 0);
