@@ -30,11 +30,12 @@
 #define IDC_INPUT_PROMPT 401
 #define IDC_INPUT_EDIT 402
 
+// The question box's timer: its buttons' delay.
+#define IDT_ANSWER_DELAY 501
+
 // Timers of the main window.
 #define IDT_TIMER1 1
 #define IDT_TRAY_RETRY 2
-// The question box's own: its buttons' delay.
-#define IDT_ANSWER_DELAY 3
 
 // The tray icon's id and the message its notifications arrive as.
 #define TRAY_ICON_UID 1
