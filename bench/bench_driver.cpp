@@ -74,8 +74,12 @@ HWND visibleWarning(DWORD pid) {
     return s.found;
 }
 
+// As the user: once No takes a click (Varnok's question holds its buttons
+// back for a moment), whatever its caption.
 void clickNo(HWND box) {
-    if (HWND no = FindWindowExW(box, nullptr, L"Button", L"&No")) PostMessageW(no, BM_CLICK, 0, 0);
+    HWND no = GetDlgItem(box, IDNO);
+    for (const double t0 = nowMs(); no && !IsWindowEnabled(no) && nowMs() - t0 < 3000;) napHalfMs();
+    if (no) PostMessageW(no, BM_CLICK, 0, 0);
 }
 
 // Varnok puts back every page unasked after two Nos within a minute;

@@ -81,7 +81,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (what == L"close") {
         if (HWND menu = FindWindowW(L"#32768", nullptr)) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         if (HWND box = FindWindowW(L"#32770", L"Warning!")) {
-            if (HWND no = FindWindowExW(box, nullptr, L"Button", L"&No")) PostMessageW(no, BM_CLICK, 0, 0);
+            if (HWND no = GetDlgItem(box, IDNO)) PostMessageW(no, BM_CLICK, 0, 0);
         }
         if (HWND about = FindWindowW(L"VarnokForm2", nullptr)) PostMessageW(about, WM_CLOSE, 0, 0);
     } else if (what == L"exit") {

@@ -46,6 +46,7 @@ inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 inline void deleteBitmap(HBITMAP b) { DeleteObject(b); }
 inline void deleteDc(HDC dc) { DeleteDC(dc); }
 inline void unhook(HHOOK h) { UnhookWindowsHookEx(h); }
+inline void unhookWinEvent(HWINEVENTHOOK h) { UnhookWinEvent(h); }
 
 using unique_hkey = unique_any<HKEY, closeKey>;
 using unique_hicon = unique_any<HICON, destroyIcon>;
@@ -56,5 +57,6 @@ using unique_screen_dc = unique_any<HDC, releaseScreenDc>;
 using unique_hbitmap = unique_any<HBITMAP, deleteBitmap>;
 using unique_hdc = unique_any<HDC, deleteDc>;
 using unique_hhook = unique_any<HHOOK, unhook>;
+using unique_hwinevent = unique_any<HWINEVENTHOOK, unhookWinEvent>;
 
 } // namespace platform

@@ -105,6 +105,26 @@ inline HWND childWithText(HWND parent, const std::wstring& text) {
     return nullptr;
 }
 
+// The button that shows this caption, access keys aside: "&No" and "No"
+// both find the question's No, which has none.
+inline HWND buttonShowing(HWND box, std::wstring caption) {
+    std::erase(caption, L'&');
+    for (HWND c : children(box, L"Button")) {
+        std::wstring shown = textOf(c);
+        std::erase(shown, L'&');
+        if (shown == caption) return c;
+    }
+    return nullptr;
+}
+
+// The button once it takes a click (the question's are disabled for a while
+// after it comes to the front), or null.
+inline HWND answerableButton(HWND box, const std::wstring& caption, int timeoutMs = 5000) {
+    HWND b = buttonShowing(box, caption);
+    for (int waited = 0; b && !IsWindowEnabled(b) && waited < timeoutMs; waited += 5) Sleep(5);
+    return b && IsWindowEnabled(b) ? b : nullptr;
+}
+
 // The icons in the tray that Wine shows on a display without a taskbar:
 // Wine 8 draws a window of its own, Wine 10 explorer's taskbar; the first
 // of them that holds icons is the one on screen.
@@ -143,7 +163,8 @@ inline std::wstring boxText(HWND box) {
 }
 
 // Waits on another thread for a visible box with this title, reads it (and
-// hands it to `look`) and presses the button with this text.
+// hands it to `look`) and, once its button with this caption takes a click,
+// presses it, as a user who reads before answering.
 inline std::future<std::optional<BoxSeen>> answerBox(std::wstring title, std::wstring button,
                                                      std::optional<DWORD> pid = std::nullopt, int timeoutMs = 10000,
                                                      std::function<void(HWND)> look = {}) {
@@ -151,14 +172,13 @@ inline std::future<std::optional<BoxSeen>> answerBox(std::wstring title, std::ws
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (std::chrono::steady_clock::now() < end) {
             const auto boxes = visibleBoxes(title, pid);
-            if (!boxes.empty()) {
-                HWND b = childWithText(boxes[0], button);
-                if (b) {
-                    BoxSeen seen{boxText(boxes[0]), static_cast<int>(boxes.size())};
-                    if (look) look(boxes[0]);
-                    PostMessageW(b, BM_CLICK, 0, 0);
-                    return seen;
-                }
+            if (!boxes.empty() && buttonShowing(boxes[0], button)) {
+                BoxSeen seen{boxText(boxes[0]), static_cast<int>(boxes.size())};
+                if (look) look(boxes[0]);
+                HWND b = answerableButton(boxes[0], button);
+                if (!b) return std::nullopt;
+                PostMessageW(b, BM_CLICK, 0, 0);
+                return seen;
             }
             Sleep(5);
         }

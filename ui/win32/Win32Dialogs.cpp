@@ -2,7 +2,7 @@
 
 #include "platform/win32/unique_handles.h"
 #include "ui/win32/Dpi.h"
-#include "ui/win32/KeysHeldBack.h"
+#include "ui/win32/QuestionGuard.h"
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/ids.h"
 
@@ -95,10 +95,9 @@ INT_PTR CALLBACK inputBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
 } // namespace
 
 Answer Win32Dialogs::askYesNo(const std::wstring& text, const std::wstring& title) {
-    // The box takes the foreground from whatever the user is typing in: a
-    // stray Enter or Space must keep the page, not accept a change, and no
-    // key typed as it appears may answer it at all.
-    const KeysHeldBack held;
+    // The box takes the foreground from whatever the user is typing or
+    // clicking in: nothing meant for that window may answer it.
+    const QuestionGuard guard;
     const int r = MessageBoxW(owner_, text.c_str(), title.c_str(),
                               MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
     if (r == IDYES) return Answer::Yes;

@@ -30,6 +30,9 @@
 #define IDC_INPUT_PROMPT 401
 #define IDC_INPUT_EDIT 402
 
+// The question box's timer: its buttons' delay.
+#define IDT_ANSWER_DELAY 501
+
 // Timers of the main window.
 #define IDT_TIMER1 1
 #define IDT_TRAY_RETRY 2
