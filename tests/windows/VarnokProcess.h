@@ -96,9 +96,16 @@ protected:
         STARTUPINFOW si{};
         si.cb = sizeof si;
         std::wstring cmd = L"\"" + exe + L"\"";
-        PROCESS_INFORMATION p{};
-        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &p)) return {};
-        return p;
+        // Wine now and then fails a start before the program runs a line of
+        // its own (seen once in a CI run); that is no fault of Varnok's, and
+        // a second try tells the two apart.
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            PROCESS_INFORMATION p{};
+            if (CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &p)) return p;
+            std::printf("starting %s failed (try %d): error %lu\n", narrow(exe).c_str(), attempt, GetLastError());
+            Sleep(200);
+        }
+        return {};
     }
 
     HWND findMain() const {
