@@ -170,7 +170,9 @@ Step next(State state, const Event& e, Time now) {
         // live to see the answer. So does a held value that stands waiting
         // for its pause, or for a restore to take: at the next start the
         // value found is the reference, and the user's page would be lost.
-        if (s.phase == Phase::Asking || (s.phase == Phase::Idle && !s.suspended && (s.cameBack || s.failing)))
+        // The Change box open over such a value leaves it standing all the same.
+        if (s.phase == Phase::Asking || ((s.phase == Phase::Idle || s.phase == Phase::Changing) && !s.suspended &&
+                                         (s.cameBack || s.failing)))
             out.push_back({Action::Write, s.reference});
         s.phase = Phase::Ended;
         break;

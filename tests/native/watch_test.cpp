@@ -172,6 +172,12 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {ms(100), a, paced(ms(25), ms(125)), {restore(A)}},
           {ms(105), a, paced(ms(25), ms(125), true), {wakeAt(ms(125))}},
           {ms(110), {Event::SessionEnd}, phase(Phase::Ended), {act(Action::Write, R)}}}},
+        {"so does the end with the Change box open over a page whose restore failed",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
+          {sec(1), {Event::NotRestored, A}, failing(A), {tick}},
+          {sec(1), {Event::ChangeBegun}, phase(Phase::Changing), {act(Action::InputBox)}},
+          {sec(5), {Event::SessionEnd}, phase(Phase::Ended), {act(Action::Write, R)}}}},
     };
     for (const auto& sc : scenarios) {
         State before, expected;
