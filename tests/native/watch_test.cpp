@@ -117,6 +117,8 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {ms(125), a, paced(ms(50), ms(175)), {restore(A)}},
           {ms(150), a, paced(ms(50), ms(175), true), {wakeAt(ms(175))}},
           {ms(175), a, paced(ms(100), ms(275)), {restore(A)}},
+          {ms(200), a, paced(ms(100), ms(275), true), {wakeAt(ms(275))}},
+          {ms(275), r, paced(ms(100), ms(275)), {}},
           {ms(900), a, paced(ms(25), ms(925)), {restore(A)}}}},
         {"a restore that fails is asked about again at once; another value is asked at once",
          {{sec(0), a, asking(A), {ask(A)}},
