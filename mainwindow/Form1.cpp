@@ -59,14 +59,15 @@ void Form1::mAbout_Click() { p_.form2.show(); }
 void Form1::exitProgram() {
     if (ended_) return;
     ended_ = true;
+    // The tray menu, the button and the installers' exit message leave as
+    // the end of the session does: the process may not live to see an open
+    // question answered, nor a held page's restore.
+    watch_.sessionEnding();
     p_.window.unload();
     p_.program.end();
 }
 
-void Form1::Form_EndSession() {
-    watch_.sessionEnding();
-    exitProgram();
-}
+void Form1::Form_EndSession() { exitProgram(); }
 
 void Form1::Form_Unload() {
     p_.controls.Timer1.setEnabled(false);

@@ -40,8 +40,8 @@ public:
     // The user's own new start page: written and made the reference in one
     // step, so no tick can take it for a foreign change.
     void cmdChange_Click() { dispatch({Event::ChangeBegun}); }
-    // Windows is ending the session, or an installer is closing Varnok. An
-    // open question counts as answered No, as at Exit, and so does a held
+    // Exit, the end of the session, or an installer closing Varnok. An
+    // open question counts as answered No, and so does a held
     // value still standing: the reference is written back now. Nothing
     // else is written, and no tick runs after it.
     void sessionEnding() { dispatch({Event::SessionEnd}); }

@@ -52,7 +52,10 @@ void restoreUnasked(State& s, Actions& out, const std::wstring& value, Time now)
 void onRead(State& s, Actions& out, const std::wstring& value, Time now) {
     if (s.phase != Phase::Idle || s.suspended) return;
     if (s.failing != value) s.failing.reset();
-    if (value == s.reference) return;
+    // Nothing is read while a held value waits out its pause: a value read
+    // after it that is not put back means the held one went away, which ends
+    // the pacing.
+    if (value == s.reference) return void(s.cameBack = false);
     // In a hold, only the minute counts, whatever the value; outside one, a
     // value whose restore failed is asked about again, so that the user
     // sees that the No did not take.
@@ -62,6 +65,7 @@ void onRead(State& s, Actions& out, const std::wstring& value, Time now) {
         held = now < s.lastNo + kMinute;
     }
     if (held) return restoreUnasked(s, out, value, now);
+    s.cameBack = false;
     s.phase = Phase::Asking;
     s.asked = value;
     out.push_back({Action::Ask, value});
@@ -170,7 +174,9 @@ Step next(State state, const Event& e, Time now) {
         // live to see the answer. So does a held value that stands waiting
         // for its pause, or for a restore to take: at the next start the
         // value found is the reference, and the user's page would be lost.
-        if (s.phase == Phase::Asking || (s.phase == Phase::Idle && !s.suspended && (s.cameBack || s.failing)))
+        // The Change box open over such a value leaves it standing all the same.
+        if (s.phase == Phase::Asking || ((s.phase == Phase::Idle || s.phase == Phase::Changing) && !s.suspended &&
+                                         (s.cameBack || s.failing)))
             out.push_back({Action::Write, s.reference});
         s.phase = Phase::Ended;
         break;

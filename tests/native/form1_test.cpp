@@ -96,7 +96,11 @@ TEST_F(Form1Test, MenuEntriesRunTheirHandlersBeforeTheMenuReturns) {
 }
 
 TEST_F(Form1Test, ExitFromButtonUnloadsAndEnds) {
+    // Answered No, then back within the pause after its restore: it stands, waiting.
+    for (int i = 0; i < 3; ++i) page.set(L"http://evil.example/"), form.Timer1_Timer();
+    ASSERT_EQ(store.ReadStartPage(StartPageKey), L"http://evil.example/");
     form.cmdExit_Click();
+    EXPECT_EQ(store.ReadStartPage(StartPageKey), L"http://ref.example/");
     EXPECT_EQ(window.log.back(), L"unload");
     EXPECT_EQ(program.ends, 1);
     form.Form_Unload();
