@@ -41,9 +41,9 @@ public:
     // step, so no tick can take it for a foreign change.
     void cmdChange_Click() { dispatch({Event::ChangeBegun}); }
     // Exit, the end of the session, or an installer closing Varnok. An
-    // open question counts as answered No, and so does a held
-    // value still standing: the reference is written back now. Nothing
-    // else is written, and no tick runs after it.
+    // open question counts as answered No, and so does any value that may
+    // stand unasked (a box was open, or a held value waits): the reference
+    // is written back now. Nothing else is written, and no tick runs after it.
     void sessionEnding() { dispatch({Event::SessionEnd}); }
 
     bool asking() const { return state_.phase == Phase::Asking || state_.phase == Phase::Confirming; }

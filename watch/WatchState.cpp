@@ -171,12 +171,12 @@ Step next(State state, const Event& e, Time now) {
         break;
     case Event::SessionEnd:
         // An open question counts as No, as at Exit: the process may not
-        // live to see the answer. So does a held value that stands waiting
-        // for its pause, or for a restore to take: at the next start the
-        // value found is the reference, and the user's page would be lost.
-        // The Change box open over such a value leaves it standing all the same.
-        if (s.phase == Phase::Asking || ((s.phase == Phase::Idle || s.phase == Phase::Changing) && !s.suspended &&
-                                         (s.cameBack || s.failing)))
+        // live to see the answer. So does a value that may stand unasked: one
+        // written while the confirmation or the Change box was open, when
+        // nothing is read, or a held value waiting for its pause or for a
+        // restore to take. At the next start the value found is the
+        // reference, and the user's page would be lost.
+        if (s.phase == Phase::Asking || (!s.suspended && (s.phase != Phase::Idle || s.cameBack || s.failing)))
             out.push_back({Action::Write, s.reference});
         s.phase = Phase::Ended;
         break;
