@@ -18,6 +18,8 @@ public:
     virtual bool questionFits(const std::wstring& text) const = 0;
     // OK, information icon.
     virtual void inform(const std::wstring& text, const std::wstring& title) = 0;
+    // OK, exclamation icon: something the user asked for did not happen.
+    virtual void warn(const std::wstring& text, const std::wstring& title) = 0;
     // The typed text, or the empty text when cancelled.
     virtual std::wstring inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) = 0;
 };

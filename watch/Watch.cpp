@@ -39,7 +39,16 @@ std::optional<Event> Watch::perform(const Action& a) {
     }
     case Action::Confirm:
         dialogs_.inform(L"New Homepage stored", L"HomePage stored");
-        return Event{Event::Confirmed};
+        return Event{Event::Told};
+    case Action::StoreChange: {
+        // Read back as a restore is: a refused write leaves the old page.
+        const bool took = store_.WriteStartPage(StartPageKey, a.text) && store_.ReadStartPageAfresh(StartPageKey) == a.text;
+        return Event{took ? Event::ChangeStored : Event::ChangeRefused, a.text};
+    }
+    case Action::TellRefused:
+        dialogs_.warn(L"The new HomePage could not be stored. The HomePage is still the one shown.",
+                      L"HomePage not stored");
+        return Event{Event::Told};
     case Action::InputBox:
         return Event{Event::ChangeEnded, dialogs_.inputBox(L"Enter a new HomePage for Microsoft Internet Explorer",
                                                            L"New HomePage", L"http://www.")};

@@ -22,12 +22,18 @@ Refusals elapsed(Refusals r, Time now) {
 // value back within the pause after its restore waits for the pause to end.
 void restoreUnasked(Pacing& p, Actions& out, const std::wstring& value, Time now) {
     if (now < p.until) {
+        if (value != p.value && !p.otherPutBack) {
+            p.otherPutBack = true;
+            out.push_back({Action::Restore, value});
+            return;
+        }
         p.cameBack = true;
         out.push_back({Action::WakeAt, {}, p.until});
         return;
     }
     p.pace = p.cameBack ? std::min(std::max(p.pace * 2, kFirstPause), kLongestPause) : kFirstPause;
-    p.cameBack = false;
+    p.cameBack = p.otherPutBack = false;
+    p.value = value;
     p.until = now + p.pace;
     out.push_back({Action::Restore, value});
 }
@@ -58,7 +64,7 @@ void onAnswer(State& s, Actions& out, bool yes, Time now) {
     if (s.watching) s.watching->failing.reset();
     if (yes) {
         s.reference = value;
-        s.phase = phase::Confirming{};
+        s.phase = phase::Telling{};
         out.push_back({Action::ShowReference, value});
         out.push_back({Action::Confirm});
         return;
@@ -118,7 +124,9 @@ bool listening(const State& s, Time now) {
 
 const wchar_t* statusOf(const State& s) {
     if (s.suspended()) return kDisabled;
-    if (s.in<phase::Asking>() || s.in<phase::Confirming>() || s.watching->failing) return kChanged;
+    // A held page waiting out its pause stands meanwhile.
+    if (s.in<phase::Asking>() || s.in<phase::Telling>() || s.watching->failing || s.watching->pacing.cameBack)
+        return kChanged;
     return kScanning;
 }
 
@@ -126,7 +134,8 @@ Step next(State state, const Event& e, Time now) {
     Step step{std::move(state), {}};
     State& s = step.state;
     Actions& out = step.actions;
-    if (s.in<phase::Ended>()) return step;
+    // Ending waits only for its last read.
+    if (s.in<phase::Ended>() || (s.in<phase::Ending>() && e.kind != Event::Read)) return step;
     if (s.watching && !s.in<phase::Asking>())
         s.watching->refusals = nextRefusals(s.watching->refusals, {RefusalCause::Elapsed}, now);
     switch (e.kind) {
@@ -141,11 +150,18 @@ Step next(State state, const Event& e, Time now) {
             out.push_back({Action::WakeAt, {}, s.watching->pacing.until}); // early, by the clock's grain
         }
         break;
-    case Event::Read: onRead(s, out, e.value, now); break;
+    case Event::Read:
+        if (s.in<phase::Ending>()) {
+            if (e.value != s.reference) out.push_back({Action::Write, s.reference});
+            s.phase = phase::Ended{};
+        } else {
+            onRead(s, out, e.value, now);
+        }
+        break;
     case Event::Yes: onAnswer(s, out, true, now); break;
     case Event::No: onAnswer(s, out, false, now); break;
-    case Event::Confirmed:
-        if (!s.in<phase::Confirming>()) break;
+    case Event::Told:
+        if (!s.in<phase::Telling>()) break;
         s.phase = phase::Idle{};
         out.push_back({Action::RequestTick});
         break;
@@ -161,15 +177,27 @@ Step next(State state, const Event& e, Time now) {
         break;
     case Event::ChangeEnded:
         if (!s.in<phase::Changing>()) break;
-        s.phase = phase::Idle{};
         if (!e.value.empty()) {
-            s.reference = e.value;
-            out.push_back({Action::Write, e.value});
-            out.push_back({Action::ShowReference, e.value});
+            out.push_back({Action::StoreChange, e.value});
+        } else {
+            s.phase = phase::Idle{};
+            // What changed while the box was open is found now, not at the next tick.
+            out.push_back({Action::RequestTick});
         }
-        // What changed while the box was open, or a write that did not
-        // take, is found now, not at the next tick.
+        break;
+    case Event::ChangeStored:
+        if (!s.in<phase::Changing>()) break;
+        s.phase = phase::Idle{};
+        s.reference = e.value;
+        out.push_back({Action::ShowReference, e.value});
         out.push_back({Action::RequestTick});
+        break;
+    case Event::ChangeRefused:
+        // The page stored is still the reference: shown as the page, the
+        // typed one would make the next tick ask about the user's own.
+        if (!s.in<phase::Changing>()) break;
+        s.phase = phase::Telling{};
+        out.push_back({Action::TellRefused});
         break;
     case Event::SessionEnd:
         // An open question counts as No, as at Exit: the process may not
@@ -178,9 +206,16 @@ Step next(State state, const Event& e, Time now) {
         // nothing is read, or a held value waiting for its pause or for a
         // restore to take. At the next start the value found is the
         // reference, and the user's page would be lost.
+        // Otherwise a page written since the last read, never asked about,
+        // counts as No too: the value is read a last time.
         if (s.in<phase::Asking>() ||
-            (s.watching && (!s.in<phase::Idle>() || s.watching->pacing.cameBack || s.watching->failing)))
+            (s.watching && (!s.in<phase::Idle>() || s.watching->pacing.cameBack || s.watching->failing))) {
             out.push_back({Action::Write, s.reference});
+        } else if (s.watching) {
+            s.phase = phase::Ending{};
+            out.push_back({Action::ReadValue});
+            break;
+        }
         s.phase = phase::Ended{};
         break;
     }

@@ -39,17 +39,20 @@ struct Asking { // the question is open
     std::wstring value; // the value it shows
     bool operator==(const Asking&) const = default;
 };
-struct Confirming { // Yes was answered; its confirmation is open
-    bool operator==(const Confirming&) const = default;
+struct Telling { // a message of the watch is open: Yes stored, or a Change that did not take
+    bool operator==(const Telling&) const = default;
 };
 struct Changing { // the Change box is open
     bool operator==(const Changing&) const = default;
 };
-struct Ended { // the session or the program is ending: nothing more is done
+struct Ending { // the session or the program is ending: the value is read a last time
+    bool operator==(const Ending&) const = default;
+};
+struct Ended { // nothing more is done
     bool operator==(const Ended&) const = default;
 };
 } // namespace phase
-using Phase = std::variant<phase::Idle, phase::Asking, phase::Confirming, phase::Changing, phase::Ended>;
+using Phase = std::variant<phase::Idle, phase::Asking, phase::Telling, phase::Changing, phase::Ending, phase::Ended>;
 
 // What the user's Nos have earned against whoever writes the value. Its moves,
 // all made by `nextRefusals`:
@@ -109,11 +112,16 @@ Refusals nextRefusals(const Refusals& refusals, const RefusalCause& cause, Time 
 // Whether a value read now is put back without a question.
 bool holds(const Refusals& refusals, const std::wstring& value, Time now);
 
-// The write war's pacing: the last pause, its end, and whether a held value
-// came back within it.
+// The write war's pacing: the value last put back unasked, the pause after
+// it and its end, whether that value came back within the pause, and whether
+// another value was put back during it. The pause holds back only the value
+// that came back: one other is put back at once, a second means the writer
+// varies its page, and it waits too.
 struct Pacing {
+    std::wstring value;
     Time pace{0}, until{0};
     bool cameBack = false;
+    bool otherPutBack = false;
     bool operator==(const Pacing&) const = default;
 };
 
@@ -144,12 +152,14 @@ struct Event {
         Read,        // value: what the store holds now
         Yes,         // the question's answers; anything but Yes is No
         No,
-        Confirmed,   // the confirmation of a Yes was closed
+        Told,        // the message of the watch was closed
         Restored,    // value: the one replaced; the reference took
         NotRestored, // value: the one replaced; the write was refused or undone
         Toggle,      // Disable or Enable
         ChangeBegun,
         ChangeEnded, // value: what was typed, empty when cancelled
+        ChangeStored,  // value: the page typed; it was written and read back
+        ChangeRefused, // value: the page typed; the write was refused or did not stay
         SessionEnd,
     } kind;
     std::wstring value{};
@@ -160,8 +170,10 @@ struct Action {
         ReadValue,     // read the store and report Read
         Ask,           // text: the value; report Yes or No
         Restore,       // text: the value replaced; write the reference, read it back, report the outcome
-        Confirm,       // report Confirmed once closed
+        Confirm,       // that Yes stored the page; report Told once closed
         InputBox,      // report ChangeEnded
+        StoreChange,   // text: the page typed; write it, read it back, report the outcome
+        TellRefused,   // that the page typed could not be stored; report Told once closed
         Write,         // text: written as it is
         ShowReference, // text
         Suspend,       // the switch to "Enable", the timer off

@@ -61,6 +61,7 @@ struct ScriptedDialogs : ui::Dialogs {
         shown.push_back({L"information", text, title});
         if (whileInforming) whileInforming();
     }
+    void warn(const std::wstring& text, const std::wstring& title) override { shown.push_back({L"warning", text, title}); }
     std::wstring inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) override {
         shown.push_back({L"input", prompt, title});
         inputInitial = initial;

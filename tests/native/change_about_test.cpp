@@ -35,14 +35,24 @@ TEST_F(ChangeCommandTest, EmptyAnswerChangesNothing) {
     EXPECT_EQ(lblHomePage.text, L"http://ref.example/");
 }
 
-TEST_F(ChangeCommandTest, FailedWriteStillTakesTheReferenceAndTheNextTickAsksAboutTheOldValue) {
-    registry.failWrites = true;
-    dialogs.typed = L"http://mine.example/";
-    watch.cmdChange_Click();
-    EXPECT_EQ(lblHomePage.text, L"http://mine.example/");
-    watch.Timer1_Timer();
-    ASSERT_EQ(dialogs.questions(), 1u);
-    EXPECT_NE(dialogs.shown.back().text.find(L"'http://ref.example/'"), std::wstring::npos);
+// Refused, or undone before it is read back: the page stored stays the
+// reference, and the user is told.
+TEST_F(ChangeCommandTest, AChangeThatDidNotTakeKeepsTheReferenceAndSaysSo) {
+    for (const bool refused : {true, false}) {
+        dialogs.shown.clear();
+        registry.failWrites = refused;
+        registry.afterWrite = [&] { page.set(L"http://ref.example/"); };
+        dialogs.typed = L"http://mine.example/";
+        watch.cmdChange_Click();
+        registry.failWrites = false;
+        registry.afterWrite = nullptr;
+        EXPECT_EQ(lblHomePage.text, L"http://ref.example/") << refused;
+        ASSERT_EQ(dialogs.shown.size(), 2u) << refused;
+        EXPECT_EQ(dialogs.shown[1].kind, L"warning") << refused;
+        EXPECT_EQ(dialogs.shown[1].title, L"HomePage not stored") << refused;
+        watch.Timer1_Timer();
+        EXPECT_EQ(dialogs.questions(), 0u) << refused << ": the user's own page is not foreign";
+    }
 }
 
 TEST_F(ChangeCommandTest, WorksWhileSuspendedAndHoldsOnResume) {

@@ -30,8 +30,8 @@ const Change forgiven = refusals(refusal::None{});
 Change oneNo(const std::wstring& v, Time at) { return refusals(refusal::OneNo{v, at}); }
 Change hold(Time lastNo, Time lastForeign) { return refusals(refusal::Hold{lastNo, lastForeign}); }
 Change failing(std::optional<std::wstring> v) { return [=](State& s) { s.watching->failing = v; }; }
-Change paced(Time pace, Time until, bool cameBack = false) {
-    return [=](State& s) { s.watching->pacing = {pace, until, cameBack}; };
+Change paced(const std::wstring& v, Time pace, Time until, bool cameBack = false, bool otherPutBack = false) {
+    return [=](State& s) { s.watching->pacing = {v, pace, until, cameBack, otherPutBack}; };
 }
 Change reference(const std::wstring& v) { return [=](State& s) { s.reference = v; }; }
 Change suspended(bool on) { return [=](State& s) { if (on) s.watching.reset(); else s.watching.emplace(); }; }
@@ -65,8 +65,8 @@ void PrintTo(const State& s, std::ostream* os) {
         if constexpr (std::is_same_v<R, refusal::Hold>) *os << " lastNo " << r.lastNo.count() << " lastForeign " << r.lastForeign.count();
         if constexpr (std::is_same_v<R, refusal::Wary>) *os << " until " << r.until.count();
     }, m.refusals);
-    *os << " failing " << testing::PrintToString(m.failing.value_or(L"-")) << " pace " << m.pacing.pace.count()
-        << " until " << m.pacing.until.count() << " cameBack " << m.pacing.cameBack << "}";
+    *os << " failing " << testing::PrintToString(m.failing.value_or(L"-")) << " paced " << testing::PrintToString(m.pacing.value) << " pace " << m.pacing.pace.count()
+        << " until " << m.pacing.until.count() << " cameBack " << m.pacing.cameBack << " other " << m.pacing.otherPutBack << "}";
 }
 void PrintTo(const Action& a, std::ostream* os) { *os << int(a.kind) << " " << testing::PrintToString(a.text) << " " << a.at.count(); }
 } // namespace watch
@@ -89,13 +89,13 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(2), no, idle + oneNo(A, sec(2)), {restore(A)}},
           {sec(2), {Event::Restored, A}, same, {}},
           {sec(3), b, asking(B), {ask(B)}},
-          {sec(4), yes, reference(B) + in(phase::Confirming{}), {act(Action::ShowReference, B), act(Action::Confirm)}},
+          {sec(4), yes, reference(B) + in(phase::Telling{}), {act(Action::ShowReference, B), act(Action::Confirm)}},
           {sec(4), t, same, {}},
-          {sec(5), {Event::Confirmed}, idle, {tick}}}},
+          {sec(5), {Event::Told}, idle, {tick}}}},
         {"a No holds its value a minute from the answer; another value is asked; the minute counts to the question",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
-          {sec(60), a, paced(ms(25), sec(60) + ms(25)), {restore(A)}},
+          {sec(60), a, paced(A, ms(25), sec(60) + ms(25)), {restore(A)}},
           {sec(61), a, forgiven + asking(A), {ask(A)}},
           {sec(200), no, idle + oneNo(A, sec(200)), {restore(A)}},
           {sec(210), b, asking(B), {ask(B)}},
@@ -105,11 +105,11 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
           {sec(2), b, asking(B), {ask(B)}},
           {sec(3), no, idle + hold(sec(3), sec(3)), {restore(B)}},
-          {sec(4), c, hold(sec(3), sec(4)) + paced(ms(25), sec(4) + ms(25)), {restore(C)}},
-          {sec(62), {Event::Read, L"C"}, hold(sec(3), sec(62)) + paced(ms(25), sec(62) + ms(25)), {restore(L"C")}},
+          {sec(4), c, hold(sec(3), sec(4)) + paced(C, ms(25), sec(4) + ms(25)), {restore(C)}},
+          {sec(62), {Event::Read, L"C"}, hold(sec(3), sec(62)) + paced(L"C", ms(25), sec(62) + ms(25)), {restore(L"C")}},
           {sec(63), a, hold(sec(3), sec(63)) + asking(A), {ask(A)}},
           {sec(64), no, idle + hold(sec(64), sec(64)), {restore(A)}},
-          {sec(123), b, hold(sec(64), sec(123)) + paced(ms(25), sec(123) + ms(25)), {restore(B)}},
+          {sec(123), b, hold(sec(64), sec(123)) + paced(B, ms(25), sec(123) + ms(25)), {restore(B)}},
           // Quiet for a minute: the hold is over, and for a minute more one No starts it again.
           {sec(183), c, refusals(refusal::Wary{sec(243)}) + asking(C), {ask(C)}},
           {sec(184), no, idle + hold(sec(184), sec(184)), {restore(C)}},
@@ -117,24 +117,24 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
         {"a value back within the pause waits for its end, which wakes the watch; each pause twice the last",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(0), no, idle + oneNo(A, sec(0)), {restore(A)}},
-          {ms(100), a, paced(ms(25), ms(125)), {restore(A)}},
-          {ms(105), a, paced(ms(25), ms(125), true), {wakeAt(ms(125))}},
+          {ms(100), a, paced(A, ms(25), ms(125)), {restore(A)}},
+          {ms(105), a, paced(A, ms(25), ms(125), true), {wakeAt(ms(125))}},
           {ms(110), t, same, {wakeAt(ms(125))}},
           {ms(125), t, same, {readValue}},
-          {ms(125), a, paced(ms(50), ms(175)), {restore(A)}},
-          {ms(150), a, paced(ms(50), ms(175), true), {wakeAt(ms(175))}},
-          {ms(175), a, paced(ms(100), ms(275)), {restore(A)}},
-          {ms(200), a, paced(ms(100), ms(275), true), {wakeAt(ms(275))}},
-          {ms(275), r, paced(ms(100), ms(275)), {}},
-          {ms(900), a, paced(ms(25), ms(925)), {restore(A)}}}},
+          {ms(125), a, paced(A, ms(50), ms(175)), {restore(A)}},
+          {ms(150), a, paced(A, ms(50), ms(175), true), {wakeAt(ms(175))}},
+          {ms(175), a, paced(A, ms(100), ms(275)), {restore(A)}},
+          {ms(200), a, paced(A, ms(100), ms(275), true), {wakeAt(ms(275))}},
+          {ms(275), r, paced(A, ms(100), ms(275)), {}},
+          {ms(900), a, paced(A, ms(25), ms(925)), {restore(A)}}}},
         {"a restore that fails is asked about again at once; another value is asked at once",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
           {sec(1), {Event::NotRestored, A}, failing(A), {tick}},
           {sec(1), b, failing({}) + asking(B), {ask(B)}},
-          {sec(2), yes, reference(B) + in(phase::Confirming{}), {act(Action::ShowReference, B), act(Action::Confirm)}},
-          {sec(2), {Event::Confirmed}, idle, {tick}},
-          {sec(3), a, paced(ms(25), sec(3) + ms(25)), {restore(A)}},
+          {sec(2), yes, reference(B) + in(phase::Telling{}), {act(Action::ShowReference, B), act(Action::Confirm)}},
+          {sec(2), {Event::Told}, idle, {tick}},
+          {sec(3), a, paced(A, ms(25), sec(3) + ms(25)), {restore(A)}},
           {sec(3), {Event::NotRestored, A}, failing(A), {tick}},
           {sec(3), a, asking(A), {ask(A)}}}},
         {"two Nos that fail hold; in the hold a failing value is tried at every read, another put back at once",
@@ -144,9 +144,9 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(1), a, asking(A), {ask(A)}},
           {sec(2), no, idle + hold(sec(2), sec(2)) + failing({}), {restore(A)}},
           {sec(2), {Event::NotRestored, A}, failing(A), {}},
-          {sec(3), a, hold(sec(2), sec(3)) + paced(ms(25), sec(3) + ms(25)), {restore(A)}},
+          {sec(3), a, hold(sec(2), sec(3)) + paced(A, ms(25), sec(3) + ms(25)), {restore(A)}},
           {sec(3), {Event::NotRestored, A}, same, {}},
-          {sec(5), c, hold(sec(2), sec(5)) + failing({}) + paced(ms(25), sec(5) + ms(25)), {restore(C)}},
+          {sec(5), c, hold(sec(2), sec(5)) + failing({}) + paced(C, ms(25), sec(5) + ms(25)), {restore(C)}},
           {sec(5), {Event::Restored, C}, same, {}},
           {sec(62), a, hold(sec(2), sec(62)) + asking(A), {ask(A)}}}},
         {"Disable forgets everything, even during the question, whose answer is still carried out",
@@ -166,14 +166,43 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
           {sec(2), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
           {sec(3), t, same, {}},
-          {sec(4), {Event::ChangeEnded, M}, reference(M) + idle,
-           {act(Action::Write, M), act(Action::ShowReference, M), tick}},
-          {sec(5), a, paced(ms(25), sec(5) + ms(25)), {restore(A)}},
+          {sec(4), {Event::ChangeEnded, M}, same, {act(Action::StoreChange, M)}},
+          {sec(4), {Event::ChangeStored, M}, reference(M) + idle, {act(Action::ShowReference, M), tick}},
+          {sec(5), a, paced(A, ms(25), sec(5) + ms(25)), {restore(A)}},
           {sec(5), {Event::NotRestored, A}, failing(A), {tick}},
           {sec(6), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
           {sec(7), {Event::ChangeEnded, L""}, idle, {tick}},
           {sec(8), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
           {sec(9), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, M)}}}},
+        {"a Change that did not take keeps the reference and says so; what stands is looked at once it is read",
+         {{sec(0), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
+          {sec(1), {Event::ChangeEnded, M}, same, {act(Action::StoreChange, M)}},
+          {sec(1), {Event::ChangeRefused, M}, in(phase::Telling{}), {act(Action::TellRefused)}},
+          {sec(2), t, same, {}},
+          {sec(3), {Event::Told}, idle, {tick}},
+          {sec(3), r, same, {}}}},
+        {"in a hold a refused restore paces only its value: one other page is put back at once, a second waits",
+         {{sec(0), a, asking(A), {ask(A)}},
+          {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
+          {sec(2), b, asking(B), {ask(B)}},
+          {sec(3), no, idle + hold(sec(3), sec(3)), {restore(B)}},
+          {sec(4), a, hold(sec(3), sec(4)) + paced(A, ms(25), sec(4) + ms(25)), {restore(A)}},
+          {sec(4), {Event::NotRestored, A}, failing(A), {}},
+          {sec(4) + ms(5), c, hold(sec(3), sec(4) + ms(5)) + failing({}) + paced(A, ms(25), sec(4) + ms(25), false, true),
+           {restore(C)}},
+          {sec(4) + ms(10), b, hold(sec(3), sec(4) + ms(10)) + paced(A, ms(25), sec(4) + ms(25), true, true),
+           {wakeAt(sec(4) + ms(25))}},
+          {sec(4) + ms(25), b, hold(sec(3), sec(4) + ms(25)) + paced(B, ms(50), sec(4) + ms(75)), {restore(B)}}}},
+        {"the end reads the value a last time: a page written since the last read counts as No",
+         {{sec(0), {Event::SessionEnd}, in(phase::Ending{}), {readValue}},
+          {sec(0), t, same, {}},
+          {sec(0), a, in(phase::Ended{}), {act(Action::Write, R)}}}},
+        {"the end over the reference writes nothing",
+         {{sec(0), {Event::SessionEnd}, in(phase::Ending{}), {readValue}},
+          {sec(0), r, in(phase::Ended{}), {}}}},
+        {"suspended, the end reads nothing",
+         {{sec(0), toggle, suspended(true), {act(Action::Suspend)}},
+          {sec(1), {Event::SessionEnd}, in(phase::Ended{}), {}}}},
         {"the end: an open question counts as No, and nothing happens after",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, R)}},
@@ -181,13 +210,13 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(2), t, same, {}}}},
         {"the end with the confirmation open puts the reference back over what was written meanwhile, unread",
          {{sec(0), a, asking(A), {ask(A)}},
-          {sec(1), yes, reference(A) + in(phase::Confirming{}), {act(Action::ShowReference, A), act(Action::Confirm)}},
+          {sec(1), yes, reference(A) + in(phase::Telling{}), {act(Action::ShowReference, A), act(Action::Confirm)}},
           {sec(2), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, A)}}}},
         {"the end while a held value waits out its pause puts the reference back",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(0), no, idle + oneNo(A, sec(0)), {restore(A)}},
-          {ms(100), a, paced(ms(25), ms(125)), {restore(A)}},
-          {ms(105), a, paced(ms(25), ms(125), true), {wakeAt(ms(125))}},
+          {ms(100), a, paced(A, ms(25), ms(125)), {restore(A)}},
+          {ms(105), a, paced(A, ms(25), ms(125), true), {wakeAt(ms(125))}},
           {ms(110), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, R)}}}},
     };
     for (const auto& sc : scenarios) {
@@ -380,10 +409,26 @@ TEST_F(WatchTest, APauseEndsWithAWakeUp) {
     }
     EXPECT_EQ(timer1.delayed, ms(20));
     EXPECT_FALSE(watch.wantsChangeSignals());
+    EXPECT_EQ(lblStatus.text, kChanged) << "the held page stands while it waits";
     EXPECT_EQ(stored(), A);
     clock.at += ms(20);
     watch.Timer1_Timer();
     EXPECT_EQ(stored(), R);
+    EXPECT_EQ(lblStatus.text, kScanning);
     EXPECT_TRUE(watch.wantsChangeSignals());
     EXPECT_EQ(dialogs.questions(), 1u);
+}
+
+// A page written just before the end, never read: put back, unasked, unless
+// suspended.
+TEST_F(WatchTest, TheEndReadsTheValueALastTime) {
+    for (const bool suspended : {false, true}) {
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+        if (suspended) fresh.cmdDisable_Click();
+        page.set(A);
+        fresh.sessionEnding();
+        EXPECT_EQ(stored(), suspended ? A : R) << suspended;
+        EXPECT_EQ(dialogs.questions(), 0u) << suspended;
+        page.set(R);
+    }
 }

@@ -135,6 +135,10 @@ void Win32Dialogs::inform(const std::wstring& text, const std::wstring& title) {
     MessageBoxW(owner_, text.c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
+void Win32Dialogs::warn(const std::wstring& text, const std::wstring& title) {
+    MessageBoxW(owner_, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
 std::wstring Win32Dialogs::inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) {
     // Modal through the program's own loop, so the watch goes on meanwhile
     // with its change notifications.

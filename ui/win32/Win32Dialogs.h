@@ -18,6 +18,7 @@ public:
     Answer askYesNo(const std::wstring& text, const std::wstring& title) override;
     bool questionFits(const std::wstring& text) const override;
     void inform(const std::wstring& text, const std::wstring& title) override;
+    void warn(const std::wstring& text, const std::wstring& title) override;
     std::wstring inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) override;
 
 private:
