@@ -5,7 +5,8 @@ namespace ui {
 
 // A caption as the system shows it, without its access key: "&Yes" is
 // "Yes", and a key in brackets at the end, as East Asian captions add it
-// ("はい(&Y)"), goes with its brackets. "&&" stays a literal "&".
+// ("はい(&Y)"), goes with its brackets. A literal ampersand ("&&") stays
+// one: shown as a caption, a single "&" would make the next letter a key.
 inline std::wstring withoutAccessKey(const std::wstring& caption) {
     std::wstring out = caption;
     const size_t n = out.size();
@@ -16,6 +17,7 @@ inline std::wstring withoutAccessKey(const std::wstring& caption) {
     std::wstring plain;
     for (size_t i = 0; i < out.size(); ++i) {
         if (out[i] == L'&' && ++i == out.size()) break;
+        if (out[i] == L'&') plain += L'&';
         plain += out[i];
     }
     return plain;

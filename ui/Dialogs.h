@@ -3,7 +3,9 @@
 
 namespace ui {
 
-enum class Answer { Yes, No, Other };
+// NotAsked: the box could not be shown, or not guarded against stray input,
+// so it was not shown at all; nothing was answered.
+enum class Answer { Yes, No, NotAsked };
 
 // Modal boxes: each returns only once the user has closed it; the event loop
 // goes on delivering ticks and clicks meanwhile.

@@ -27,7 +27,12 @@ std::optional<Event> Watch::perform(const Action& a) {
     case Action::Ask:
         // The question shows the value this tick read, and Yes accepts
         // exactly that value: a later change is asked about at the next tick.
-        return Event{dialogs_.askYesNo(questionAbout(a.text), L"Warning!") == ui::Answer::Yes ? Event::Yes : Event::No};
+        switch (dialogs_.askYesNo(questionAbout(a.text), L"Warning!")) {
+        case ui::Answer::Yes: return Event{Event::Yes};
+        case ui::Answer::NotAsked: return Event{Event::NotAsked};
+        case ui::Answer::No: break;
+        }
+        return Event{Event::No};
     case Action::Restore: {
         // Read back through the path: a refused write, or the replaced value
         // still there (a write that changed nothing, or was undone before it

@@ -160,6 +160,13 @@ Step next(State state, const Event& e, Time now) {
         break;
     case Event::Yes: onAnswer(s, out, true, now); break;
     case Event::No: onAnswer(s, out, false, now); break;
+    case Event::NotAsked:
+        // Never shown unguarded: the page stands until the question can be
+        // shown, and the end puts it back meanwhile, as it does any unread page.
+        if (!s.in<phase::Asking>()) break;
+        s.phase = phase::Idle{};
+        out.push_back({Action::WakeAt, {}, now + kAskAgain});
+        break;
     case Event::Told:
         if (!s.in<phase::Telling>()) break;
         s.phase = phase::Idle{};

@@ -29,6 +29,8 @@ inline constexpr Time kMinute = std::chrono::minutes(1);
 // once the pause is over, each pause twice the last: Varnok never fights at
 // the pace of the program that drives it.
 inline constexpr Time kFirstPause{25}, kLongestPause{1000};
+// A question that could not be shown is tried again after this long.
+inline constexpr Time kAskAgain{1000};
 
 // Which box of the watch is open.
 namespace phase {
@@ -150,8 +152,9 @@ struct Event {
         Begin,       // value: the first reference
         Tick,        // the timer, a change signal, the end of a pause
         Read,        // value: what the store holds now
-        Yes,         // the question's answers; anything but Yes is No
+        Yes,         // the question's answers
         No,
+        NotAsked,    // the question could not be shown; it is asked again later
         Told,        // the message of the watch was closed
         Restored,    // value: the one replaced; the reference took
         NotRestored, // value: the one replaced; the write was refused or undone

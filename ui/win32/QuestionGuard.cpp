@@ -1,5 +1,7 @@
 #include "ui/win32/QuestionGuard.h"
 
+#include <wtsapi32.h>
+
 #include "ui/AccessKey.h"
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/ids.h"
@@ -16,6 +18,21 @@ constexpr UINT kLookAgainMs = 100;
 
 AnswerDelay::Time now() { return AnswerDelay::Time(GetTickCount64()); }
 
+// A hook the system could not set (its heap short, say) is tried again before
+// the question gives up being shown.
+HHOOK setHook(int kind, HOOKPROC proc) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (const HHOOK h = SetWindowsHookExW(kind, proc, nullptr, GetCurrentThreadId())) return h;
+        Sleep(attempt * 10);
+    }
+    return nullptr;
+}
+
+bool isMouseButton(WPARAM msg) {
+    return (msg >= WM_LBUTTONDOWN && msg <= WM_MBUTTONDBLCLK) || (msg >= WM_XBUTTONDOWN && msg <= WM_XBUTTONDBLCLK) ||
+           (msg >= WM_NCLBUTTONDOWN && msg <= WM_NCMBUTTONDBLCLK) || (msg >= WM_NCXBUTTONDOWN && msg <= WM_NCXBUTTONDBLCLK);
+}
+
 bool isDialog(HWND w) {
     wchar_t cls[16]{};
     return GetClassNameW(w, cls, 16) && lstrcmpW(cls, L"#32770") == 0;
@@ -25,7 +42,9 @@ bool isDialog(HWND w) {
 
 QuestionGuard::QuestionGuard() : outer_(current) {
     current = this;
-    creation_.reset(SetWindowsHookExW(WH_CBT, onCreation, nullptr, GetCurrentThreadId()));
+    creation_.reset(setHook(WH_CBT, onCreation));
+    keys_.reset(setHook(WH_KEYBOARD, onKey));
+    buttons_.reset(setHook(WH_MOUSE, onMouse));
 }
 
 QuestionGuard::~QuestionGuard() { current = outer_; }
@@ -45,6 +64,19 @@ void QuestionGuard::adopt(HWND box) {
     creation_.reset();
 }
 
+// Every key, pressed or released, that the thread takes from its queue,
+// whichever of its windows it is for.
+LRESULT CALLBACK QuestionGuard::onKey(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0 && current) current->input();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Mouse buttons only: moving the pointer to a button is how one answers.
+LRESULT CALLBACK QuestionGuard::onMouse(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0 && current && isMouseButton(wParam)) current->input();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 QuestionGuard& QuestionGuard::guardOf(HWND box) {
     QuestionGuard* g = current;
     while (g->box_ != box) g = g->outer_;
@@ -61,6 +93,9 @@ LRESULT CALLBACK QuestionGuard::boxProc(HWND box, UINT msg, WPARAM wParam, LPARA
         break;
     case WM_ACTIVATEAPP:
         g.onActivation(wParam != FALSE);
+        break;
+    case WM_WTSSESSION_CHANGE:
+        g.onSessionChange(wParam);
         break;
     case WM_TIMER:
         if (wParam != IDT_ANSWER_DELAY) break;
@@ -97,12 +132,15 @@ LRESULT QuestionGuard::onInitDialog(WPARAM wParam, LPARAM lParam) {
     // while the hook is set (a control made, shown) is a call to the server.
     foreground_.reset(SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, onForeground, 0, 0,
                                       WINEVENT_OUTOFCONTEXT));
+    // Locking the session changes no foreground window of this desktop.
+    WTSRegisterSessionNotification(box_, NOTIFY_FOR_THIS_SESSION);
     return r;
 }
 
 LRESULT QuestionGuard::onNcDestroy(WPARAM wParam, LPARAM lParam) {
     const HWND box = box_;
     SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(boxDefault_));
+    if (made_) WTSUnRegisterSessionNotification(box);
     foreground_.reset();
     box_ = nullptr;
     return CallWindowProcW(boxDefault_, box, WM_NCDESTROY, wParam, lParam);
@@ -125,6 +163,16 @@ void CALLBACK QuestionGuard::onForeground(HWINEVENTHOOK, DWORD, HWND window, LON
     if (current && current->box_) current->look(window == current->box_);
 }
 
+// Locked, or the session handed to another console, the box is behind;
+// back, it is inert again, whoever may be typing then.
+void QuestionGuard::onSessionChange(WPARAM change) {
+    if (change == WTS_SESSION_LOCK || change == WTS_CONSOLE_DISCONNECT || change == WTS_REMOTE_DISCONNECT) {
+        see(AnswerDelay::Seen::Behind);
+    } else if (change == WTS_SESSION_UNLOCK || change == WTS_CONSOLE_CONNECT || change == WTS_REMOTE_CONNECT) {
+        look(true);
+    }
+}
+
 // The events come late, through the queue: what counts is where the box is
 // now.
 void QuestionGuard::look(bool reportedInFront) {
@@ -137,9 +185,19 @@ void QuestionGuard::look(bool reportedInFront) {
 }
 
 void QuestionGuard::see(AnswerDelay::Seen seen) {
+    delay_.see(seen, now());
+    show();
+}
+
+void QuestionGuard::input() {
+    delay_.input(now());
+    show();
+}
+
+// The buttons as the delay says, and a timer for the moment it will change.
+void QuestionGuard::show() {
     const AnswerDelay::Time t = now();
-    delay_.see(seen, t);
-    if (!made_) return; // not yet made, it is inert
+    if (!box_ || !made_) return; // not yet made, it is inert
     const bool enable = delay_.answerable(t);
     const HWND yes = GetDlgItem(box_, IDYES), no = GetDlgItem(box_, IDNO);
     if ((IsWindowEnabled(yes) != FALSE) != enable || (IsWindowEnabled(no) != FALSE) != enable) {

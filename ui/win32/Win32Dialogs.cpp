@@ -98,11 +98,12 @@ Answer Win32Dialogs::askYesNo(const std::wstring& text, const std::wstring& titl
     // The box takes the foreground from whatever the user is typing or
     // clicking in: nothing meant for that window may answer it.
     const QuestionGuard guard;
+    if (!guard.ready()) return Answer::NotAsked;
     const int r = MessageBoxW(owner_, text.c_str(), title.c_str(),
                               MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
     if (r == IDYES) return Answer::Yes;
     if (r == IDNO) return Answer::No;
-    return Answer::Other;
+    return Answer::NotAsked; // the box could not be made
 }
 
 // Measured as a message box lays its text out: in the message font of the
