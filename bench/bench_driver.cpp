@@ -1,6 +1,8 @@
 // Drives one watcher from outside, as another program and the user would:
 //   start <exe> <class> <reference>     sets the reference, times a start to idle, leaves the program running
-//   latency <class> <reference> [n]     changes the value n times, times each question, answers No
+//   latency <class> <reference> [n] [idle_ms]
+//                                       changes the value n times, times each question, answers No;
+//                                       the first change after idle_ms of quiet (this driver's own start in it)
 //   stop <class>                        ends the program
 // Results go to stdout as "key value" lines for bench/run.sh.
 #include "common.h"
@@ -143,7 +145,7 @@ double p95(std::vector<double> v) {
     return v[std::max<size_t>(rank, 1) - 1];
 }
 
-int latency(const wchar_t* cls, const std::wstring& reference, int rounds) {
+int latency(const wchar_t* cls, const std::wstring& reference, int rounds, int idleMs) {
     HWND main = findMain(cls);
     if (!main) {
         std::fprintf(stderr, "no window of class %ls\n", cls);
@@ -151,6 +153,7 @@ int latency(const wchar_t* cls, const std::wstring& reference, int rounds) {
     }
     const DWORD pid = ownerOf(main);
     std::vector<double> seen;
+    Sleep(idleMs);
     int polls = 0;
     double pollMs = 0;
     for (int i = 0; i < rounds; ++i) {
@@ -221,8 +224,10 @@ int stop(const wchar_t* cls) {
 int wmain(int argc, wchar_t** argv) {
     const std::wstring what = argc > 1 ? argv[1] : L"";
     if (what == L"start" && argc == 5) return start(argv[2], argv[3], argv[4]);
-    if (what == L"latency" && (argc == 4 || argc == 5)) return latency(argv[2], argv[3], argc == 5 ? _wtoi(argv[4]) : 20);
+    if (what == L"latency" && argc >= 4 && argc <= 6)
+        return latency(argv[2], argv[3], argc >= 5 ? _wtoi(argv[4]) : 20, argc == 6 ? _wtoi(argv[5]) : 0);
     if (what == L"stop" && argc == 3) return stop(argv[2]);
-    std::fprintf(stderr, "usage: bench_driver start <exe> <class> <reference> | latency <class> <reference> [n] | stop <class>\n");
+    std::fprintf(stderr, "usage: bench_driver start <exe> <class> <reference> | latency <class> <reference> [n] [idle_ms] | "
+                         "stop <class>\n");
     return 2;
 }

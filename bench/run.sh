@@ -3,7 +3,10 @@
 # how soon a change of the start page is asked about, peak memory and
 # start-up time. Usage: bench/run.sh [varnok] [literal] [idle] [instant]
 # (default: all four, in that order). VARNOK_EXE=path measures another
-# build of Varnok instead of build/windows/app/varnok.exe.
+# build of Varnok instead of build/windows/app/varnok.exe. The first question
+# after a fresh start is timed after BENCH_FIRST_IDLE seconds of quiet (3;
+# 60 for the minute idle, a run of its own), BENCH_FIRST_STARTS starts each (8);
+# BENCH_FIRST_ONLY=1 times only that.
 set -euo pipefail
 [ -z "${VARNOK_EXE:-}" ] || export VARNOK_EXE="$(realpath "$VARNOK_EXE")"
 cd "$(dirname "$0")/.."
@@ -90,7 +93,7 @@ switches() { cat "/proc/$1"/task/*/status 2>/dev/null | awk '/_ctxt_switches:/ {
 
 field() { tr -d '\r' <"$2" | awk -v k="$1" '$1 == k { print $2 }'; }
 
-declare -A r_cpu r_wake r_med r_p95 r_max r_det r_rss r_start
+declare -A r_cpu r_wake r_med r_p95 r_max r_det r_rss r_start r_first
 idle_s=20 rounds=${BENCH_ROUNDS:-60}
 
 measure() {
@@ -166,9 +169,36 @@ latency_blocks() {
     done
 }
 
+# The first question after a fresh start and a quiet spell, what a user
+# meets: warm questions in a row hide what the first one costs. Starts take
+# turns between the watchers.
+first_idle=${BENCH_FIRST_IDLE:-3}
+first_questions() {
+    local starts=${BENCH_FIRST_STARTS:-8} row i
+    for ((i = 1; i <= starts; i++)); do
+        for row in "$@"; do
+            [ "$row" = idle ] && continue
+            echo "$(date +%T) ${title[$row]}, first question $i of $starts after ${first_idle} s" >&2
+            wine "$driver" start "$(winpath "${exe[$row]}")" "${class[$row]}" "$reference" >"$work/start" 2>&1 || continue
+            upid=$(unix_pid "$(basename "${exe[$row]}")") || continue
+            wine "$driver" latency "${class[$row]}" "$reference" 1 "$((first_idle * 1000))" >"$work/latency" 2>/dev/null || true
+            tr -d '\r' <"$work/latency" | awk '$1 == "samples_ms" { for (i = 2; i <= NF; i++) print $i }' >>"$work/first.$row"
+            stop_program "$row"
+            timeout 60 wineserver -w
+        done
+    done
+    for row in "$@"; do
+        [ -s "$work/first.$row" ] || continue
+        r_first[$row]=$(sort -g "$work/first.$row" | awk '{ v[NR] = $1 } END { printf "%.1f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+    done
+}
+
 declare -A n_rounds
-for row in "$@"; do measure "$row"; done
-latency_blocks "$@"
+if [ -z "${BENCH_FIRST_ONLY:-}" ]; then
+    for row in "$@"; do measure "$row"; done
+    latency_blocks "$@"
+fi
+first_questions "$@"
 
 show() { [ -n "$1" ] && echo "$1" || echo "-"; }
 echo
@@ -177,12 +207,13 @@ echo "idle CPU: program + its wineserver over $idle_s s, % of one core (1 clock 
 echo "wake-ups: context switches of the program's threads over the same $idle_s s, per second"
 echo "latency: write of a new value to the question being visible, $rounds changes answered No, in blocks taking turns with the other watchers (one poll of the windows: ${poll_ms:-?} ms)"
 echo "peak RSS: VmHWM of the program's process, after its questions; start-up: launch to idle with its hidden main window, median of one launch a block"
+echo "first question: a fresh start, ${first_idle} s of quiet, one write; median over ${BENCH_FIRST_STARTS:-8} starts taking turns"
 echo
-printf '%-20s %10s %9s %10s %10s %10s %9s %9s %11s\n' program "idle CPU %" "wake-ups" "median ms" "p95 ms" "max ms" detected "RSS MiB" "start-up ms"
+printf '%-20s %10s %9s %10s %10s %10s %9s %9s %11s %9s\n' program "idle CPU %" "wake-ups" "median ms" "p95 ms" "max ms" detected "RSS MiB" "start-up ms" "first ms"
 for row in "$@"; do
-    printf '%-20s %10s %9s %10s %10s %10s %9s %9s %11s\n' "${title[$row]}" "$(show "${r_cpu[$row]:-}")" "$(show "${r_wake[$row]:-}")" \
+    printf '%-20s %10s %9s %10s %10s %10s %9s %9s %11s %9s\n' "${title[$row]}" "$(show "${r_cpu[$row]:-}")" "$(show "${r_wake[$row]:-}")" \
         "$(show "${r_med[$row]:-}")" "$(show "${r_p95[$row]:-}")" "$(show "${r_max[$row]:-}")" \
-        "$(show "${r_det[$row]:-}")" "$(show "${r_rss[$row]:-}")" "$(show "${r_start[$row]:-}")"
+        "$(show "${r_det[$row]:-}")" "$(show "${r_rss[$row]:-}")" "$(show "${r_start[$row]:-}")" "$(show "${r_first[$row]:-}")"
 done
 
 # name, operator, left value, right value
@@ -200,6 +231,8 @@ ratio "idle CPU / (a)" / "${r_cpu[varnok]:-}" "${r_cpu[literal]:-}"
 ratio "wake-ups a second - (c)" - "${r_wake[varnok]:-}" "${r_wake[instant]:-}"
 ratio "latency median - (c) median, ms" - "${r_med[varnok]:-}" "${r_med[instant]:-}"
 ratio "latency max - (c) max, ms" - "${r_max[varnok]:-}" "${r_max[instant]:-}"
+ratio "first question - (c), ms" - "${r_first[varnok]:-}" "${r_first[instant]:-}"
+ratio "first question / (c)" / "${r_first[varnok]:-}" "${r_first[instant]:-}"
 ratio "peak RSS / (b)" / "${r_rss[varnok]:-}" "${r_rss[idle]:-}"
 ratio "start-up / (b)" / "${r_start[varnok]:-}" "${r_start[idle]:-}"
 echo
