@@ -24,6 +24,9 @@ struct Address {
     // The user name and password, before the host's last @ (empty where
     // there is none).
     Span user;
+    // The user name is used, and reads as a host: in a scheme other than
+    // http(s), whose browsers refuse it (ftp://www.example.com@evil.example/).
+    bool userInUse = false;
     Span host;
     // From the host's end to the path's start: a port, if it is ':' and
     // digits.

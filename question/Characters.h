@@ -10,11 +10,11 @@
 namespace question::chars {
 
 struct Props {
-    std::uint8_t flags;     // unicode::kMark, kEscape and the rest
+    std::uint16_t flags;    // unicode::kMark, kEscape and the rest
     std::uint32_t scripts;  // the Recommended scripts it is used in, as bits
 };
 Props propsOf(std::uint32_t c);
-inline bool has(std::uint32_t c, std::uint8_t flag) { return (propsOf(c).flags & flag) != 0; }
+inline bool has(std::uint32_t c, std::uint16_t flag) { return (propsOf(c).flags & flag) != 0; }
 
 inline bool isHighSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool isLowSurrogate(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }

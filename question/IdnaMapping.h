@@ -10,4 +10,8 @@ namespace question {
 // A character that the browser refuses in a host stays as it is.
 std::vector<std::uint32_t> mappedLabel(const std::vector<std::uint32_t>& label);
 
+// The label's UTS #39 skeleton without diacritics, after the mapping above:
+// exȧmple and example have the same one.
+std::vector<std::uint32_t> skeletonOf(const std::vector<std::uint32_t>& label);
+
 } // namespace question

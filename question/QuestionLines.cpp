@@ -16,6 +16,7 @@ void QuestionLines::breakBefore(size_t length) {
 // A break after a divider leaves the line too short to be worth it before a
 // third of the limit.
 bool QuestionLines::dividesAddress(const std::wstring& shown) const {
+    if (address_) return shown.size() == 1 && std::wstring_view(L"./\\@:").find(shown[0]) != std::wstring_view::npos;
     return shown.size() == 1 && std::wstring_view(L"/?&=#").find(shown[0]) != std::wstring_view::npos &&
            length_ * 3 >= run_;
 }
@@ -32,8 +33,10 @@ void QuestionLines::put(const std::wstring& shown) {
     if (dividesAddress(shown)) divide_ = out_.size();
 }
 
-void QuestionLines::put(const std::vector<Piece>& pieces) {
+void QuestionLines::put(const std::vector<Piece>& pieces, bool address) {
+    address_ = address;
     for (const Piece& p : pieces) put(p.shown);
+    address_ = false;
 }
 
 void QuestionLines::putMarker(const std::wstring& text) {

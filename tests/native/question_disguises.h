@@ -50,7 +50,7 @@ inline const Disguise kDisguises[] = {
     {L"htt\u0440://www.example.com/", L"htt[U+0440]://www.example.com/"},          // a scheme that is not one
     {L"h\u0323ttp://www.example.com/", L"h[U+0323]ttp://www.example.com/"},
     {L"http\uff1a//www.ex\u0430mple.com", L"http[U+FF1A]//www.xn--exmple-4nf.com"},
-    {L"\u0435xample\u3002com", L"xn--xample-2of\u3002com"},
+    {L"\u0435xample\u3002com", L"xn--xample-2of.com"}, // the dot the browser reads
     {L"http://a.example/\u202Egpj.exe", L"http://a.example/[U+202E]gpj.exe"},
     {L"a\u202Ab\u202Bc\u202Cd\u202De", L"a[U+202A]b[U+202B]c[U+202C]d[U+202D]e"},
     {L"\u2066x\u2067y\u2068z\u2069", L"[U+2066]x[U+2067]y[U+2068]z[U+2069]"},

@@ -15,7 +15,7 @@ TEST(QuestionTextTest, OrdinaryValuesAreShownExactly) {
              // Addresses wholly in one script that imitates no other, and letters beyond ASCII in paths.
              L"http://\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444/", L"http://www.b\u00fccher.de/",
              L"C:\\Users\\J\u00fcrgen\\start.htm", L"http://\u043f\u0440\u0438\u043c\u0435\u0440.com/",
-             L"http://\u0430\u0440\u0440\u04cf\u0435.ru/", L"http://stra\u00dfe.de/\u0430\u0440\u0440\u04cf\u0435",
+             L"http://\u0430\u0440\u0440\u04cf\u0435.ru/", L"http://m\u00fcnchen.de/\u0430\u0440\u0440\u04cf\u0435",
              L"https://\u65e5\u672c\u8a9e\u306e\u30b5\u30a4\u30c8.jp/", L"http://www.example.com@evil.example/",
              L"http://xn--exmple-4nf.com/", L"HTTP://WWW.EXAMPLE.COM./", L"HTTP://WWW.B\u00dcCHER.DE:8080/",
              // A top-level label wholly in lookalikes, where the host shows its script.
@@ -84,8 +84,12 @@ TEST(QuestionTextTest, TheHostIsNeverCut) {
 TEST(QuestionTextTest, LinesBreakWhereAddressesDivideAndTheLastResortIsAscii) {
     const std::wstring path = L"http://" + std::wstring(40, L'a') + L"/" + std::wstring(20, L'b');
     EXPECT_EQ(shownInQuestion(path), L"http://" + std::wstring(40, L'a') + L"/\n" + std::wstring(20, L'b'));
-    EXPECT_EQ(shownInQuestion(L"http://\u00e9.example/\uFDFD", question::kDisplays[2]), L"http://\nxn--9ca.example/\n[U+FDFD]");
-    EXPECT_EQ(shownInQuestion(L"http://b\u00fccher.de/", question::kDisplays[2]), L"http://\nxn--bcher-kva.de\n/");
+    // In the host, after a dot or slash, never inside a label.
+    EXPECT_EQ(shownInQuestion(L"http://\u00e9.example/\uFDFD", question::kDisplays[2]), L"http://xn--9ca.\nexample/[U+FDFD]");
+    EXPECT_EQ(shownInQuestion(L"http://b\u00fccher.de/", question::kDisplays[2]), L"http://\nxn--bcher-kva.\nde/");
+    const std::wstring a(20, L'a'), b(20, L'b');
+    EXPECT_EQ(shownInQuestion(L"http://" + a + L"." + b + L".example/", question::kDisplays[1]),
+              L"http://" + a + L".\n" + b + L".example/");
     // A letter and its marks stay on one line.
     EXPECT_EQ(shownInQuestion(std::wstring(63, L'a') + L"e\u0301"), std::wstring(63, L'a') + L"\ne\u0301");
 }
