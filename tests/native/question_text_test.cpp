@@ -134,3 +134,34 @@ TEST(QuestionTextTest, OnlyTheDisplayChangesNotWhatIsComparedOrWritten) {
                                                   L"'! Do you wish to keep this setting?");
     }
 }
+
+// The page at start-up, and each accepted or set with Change, are the pages
+// a lookalike host is measured against.
+TEST(QuestionTextTest, AHostThatReadsAsAPageOfThisRunShowsInAsciiForm) {
+    FakeRegistry registry;
+    StartPageInRegistry page{registry};
+    RegEdit store{registry};
+    FakeCaption lblHomePage{L"http://ref.example/"}, lblStatus, cmdDisable{L"Disable"}, mDisable{L"Disable"};
+    FakeTimer timer1;
+    FakeClock clock;
+    ScriptedDialogs dialogs;
+    dialogs.typed = L"http://set.example/";
+    watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+    const auto asked = [&](const std::wstring& value, ui::Answer answer) {
+        clock.at += watch::kMinute;
+        page.set(value);
+        dialogs.answers = {answer};
+        w.Timer1_Timer();
+        return dialogs.shown.back().text;
+    };
+    EXPECT_NE(asked(L"http://r\u00e9f.example/", ui::Answer::No).find(L"'http://xn--rf-bja.example/'"), std::wstring::npos);
+    asked(L"http://www.example.com/", ui::Answer::Yes);
+    w.cmdChange_Click();
+    for (const auto& [value, shown] : {std::pair{L"http://www.ex\u0227mple.com/", L"'http://www.xn--exmple-xoc.com/'"},
+                                       {L"http://r\u00e9f.example/", L"'http://xn--rf-bja.example/'"},
+                                       {L"http://s\u00e9t.example/", L"'http://xn--st-bja.example/'"},
+                                       {L"http://s\u00e9t.example.org/", L"'http://s\u00e9t.example.org/'"}}) {
+        const std::wstring text = asked(value, ui::Answer::No);
+        EXPECT_NE(text.find(shown), std::wstring::npos) << std::string(text.begin(), text.end());
+    }
+}

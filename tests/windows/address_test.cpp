@@ -77,6 +77,7 @@ const std::pair<std::wstring, const char*> kReadOtherwise[] = {
     {L"htt\u0440://www.example.com/", "a wildcard scheme, the imitated one as its host"},
     {L"h\u0323ttp://www.example.com/", "a wildcard scheme, the imitated one as its host"},
     {L"http\uff1a//www.ex\u0430mple.com", "a wildcard scheme, the imitated one as its host"},
+    {L"file:////\u0430\u0440\u0440\u04cf\u0435.com/share/x", "no host: the path //host/share, which Windows opens as the host's share"},
 };
 
 // A value without a scheme is the address bar's wildcard or, as a network
