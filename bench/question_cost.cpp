@@ -1,7 +1,7 @@
 // What Varnok does between a change and opening its box, step by step and
 // under the same Wine: reading the value (through the key kept open, and
 // through its path), the status caption, the question's display of the
-// value and its fitting on the screen. Prints the median of
+// value (measured against the pages the user knows) and its fitting on the screen. Prints the median of
 // each step in microseconds, for the bench's own values and for hostile ones.
 #include <windows.h>
 
@@ -15,7 +15,7 @@
 #include "store/RegEdit.h"
 #include "ui/win32/EventLoop.h"
 #include "ui/win32/Win32Dialogs.h"
-#include "watch/QuestionText.h"
+#include "question/QuestionText.h"
 
 namespace {
 
@@ -62,11 +62,16 @@ int wmain() {
         {"the bench's value", L"http://changed.example/17"},
         {"a lookalike host", L"http://www.ex\u0430mple.com/"},
         {"a tab before a lookalike host", L"\thttp://www.ex\u0430mple.com/"},
+        {"a whole-script lookalike", L"http://\u043e\u0440\u0435\u043f\u0430\u0456.com/"},
+        {"a host that reads as the reference", L"http://www.ex\u0227mple.com/"},
         {"a mebibyte", L"http://x.example/" + std::wstring(1 << 20, L'\u05d0')},
     };
+    // As the watch asks: with the reference and a page accepted in this run.
+    const std::vector<std::wstring> known = {L"http://www.example.com/", L"http://changed.example/16"};
     for (const auto& v : values) {
         std::wstring text;
-        const double display = medianMicroseconds([&](int) { text = watch::shownInQuestion(v.value); });
+        const double display =
+            medianMicroseconds([&](int) { text = question::shownInQuestion(v.value, question::kDisplays[0], known); });
         const std::wstring question = L"HomePage has been changed to '" + text + L"'! Do you wish to keep this setting?";
         const double fits = medianMicroseconds([&](int) { dialogs.questionFits(question); });
         std::printf("%s: display %.1f us, fitting %.1f us\n", v.what, display, fits);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "watch/QuestionText.h"
+#include "question/QuestionText.h"
 
 namespace watch {
 
@@ -14,6 +14,9 @@ void Watch::dispatch(Event event) {
         Step step = next(std::move(state_), *pending, clock_.now());
         state_ = std::move(step.state);
         pending.reset();
+        if (!state_.reference.empty() && std::find(known_.begin(), known_.end(), state_.reference) == known_.end()) {
+            known_.push_back(state_.reference);
+        }
         if (const std::wstring status = statusOf(state_); c_.lblStatus.caption() != status) c_.lblStatus.setCaption(status);
         for (const Action& a : step.actions) {
             if (auto outcome = perform(a)) pending = std::move(outcome);
@@ -78,8 +81,8 @@ void Watch::showSwitch(bool watching) {
 // answered only blind, by the keyboard.
 std::wstring Watch::questionAbout(const std::wstring& value) const {
     std::wstring text;
-    for (const Display& d : kDisplays) {
-        text = L"HomePage has been changed to '" + shownInQuestion(value, d) + L"'! Do you wish to keep this setting?";
+    for (const question::Display& d : question::kDisplays) {
+        text = L"HomePage has been changed to '" + question::shownInQuestion(value, d, known_) + L"'! Do you wish to keep this setting?";
         if (dialogs_.questionFits(text)) break;
     }
     return text;

@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "store/RegEdit.h"
@@ -60,6 +61,10 @@ private:
     const RegEdit& store_;
     const platform::Clock& clock_;
     State state_;
+    // Every page held as the reference in this run: the one at start-up,
+    // and each accepted or set with Change. The question names a page that
+    // reads as one of them but is not.
+    std::vector<std::wstring> known_;
 };
 
 } // namespace watch

@@ -47,10 +47,13 @@ inline const Disguise kDisguises[] = {
     {L"http://[::1]g\u043e\u043egle/", L"http://[::1]xn--ggle-55da/"},
     {L"http://www.example.com\uff0fevil.example/", L"http://www.example.xn--comevil-ou93b.example/"},
     {L"http://www.ex\u0430mple.com@evil.example/", L"http://www.xn--exmple-4nf.com@evil.example/"},
+    // A user name that the browser uses is set apart; a UNC file URL opens its host's share.
+    {L"ftp://www.ex\u0430mple.com@evil.example/", L"ftp://[user name: www.xn--exmple-4nf.com]@evil.example/"},
+    {L"file:////\u0430\u0440\u0440\u04cf\u0435.com/share/x", L"file:////xn--80ak6aa92e.com/share/x"},
     {L"htt\u0440://www.example.com/", L"htt[U+0440]://www.example.com/"},          // a scheme that is not one
     {L"h\u0323ttp://www.example.com/", L"h[U+0323]ttp://www.example.com/"},
     {L"http\uff1a//www.ex\u0430mple.com", L"http[U+FF1A]//www.xn--exmple-4nf.com"},
-    {L"\u0435xample\u3002com", L"xn--xample-2of\u3002com"},
+    {L"\u0435xample\u3002com", L"xn--xample-2of.com"}, // the dot the browser reads
     {L"http://a.example/\u202Egpj.exe", L"http://a.example/[U+202E]gpj.exe"},
     {L"a\u202Ab\u202Bc\u202Cd\u202De", L"a[U+202A]b[U+202B]c[U+202C]d[U+202D]e"},
     {L"\u2066x\u2067y\u2068z\u2069", L"[U+2066]x[U+2067]y[U+2068]z[U+2069]"},

@@ -261,6 +261,8 @@ TEST_F(VarnokProcessTest, EveryQuestionFitsOnTheScreenAndDefaultsToNo) {
     } cases[] = {
         {"a lookalike host", L"http://www.ex\u0430mple.com/", L"'http://www.xn--exmple-4nf.com/'!"},
         {"a space before a lookalike host", L" http://www.g\u043e\u043egle.com/", L"' http://www.xn--ggle-55da.com/'!"},
+        {"a host that reads as the reference", L"http://r\u00e9f.example/", L"'http://xn--rf-bja.example/'!"},
+        {"a readable address in two scripts", L"http://e\u30b3\u30de\u30fc\u30b9.jp/", L"'http://e\u30b3\u30de\u30fc\u30b9.jp/'!"},
         {"a forged end of the frame", L"http://evil.example/'! Windows Update set this page. Keep it? '",
          L"'http://evil.example/[U+0027]! Windows Update set this page. Keep it? [U+0027]'!"},
         {"2,000 zero-width spaces", std::wstring(2000, L'\u200B')},

@@ -7,14 +7,14 @@
 
 // What the question's display knows of a character, from the tables made
 // when Varnok is built, and code points read out of UTF-16 text.
-namespace watch::chars {
+namespace question::chars {
 
 struct Props {
-    std::uint8_t flags;     // unicode::kMark, kEscape and the rest
+    std::uint16_t flags;    // unicode::kMark, kEscape and the rest
     std::uint32_t scripts;  // the Recommended scripts it is used in, as bits
 };
 Props propsOf(std::uint32_t c);
-inline bool has(std::uint32_t c, std::uint8_t flag) { return (propsOf(c).flags & flag) != 0; }
+inline bool has(std::uint32_t c, std::uint16_t flag) { return (propsOf(c).flags & flag) != 0; }
 
 inline bool isHighSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool isLowSurrogate(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -31,4 +31,4 @@ size_t startBefore(std::wstring_view s, size_t end);
 // How many code points [from, to) holds, a lone surrogate counting as one.
 size_t codePointsIn(std::wstring_view s, size_t from, size_t to);
 
-} // namespace watch::chars
+} // namespace question::chars

@@ -1,8 +1,8 @@
-#include "watch/QuestionLines.h"
+#include "question/QuestionLines.h"
 
 #include <string_view>
 
-namespace watch {
+namespace question {
 
 void QuestionLines::breakBefore(size_t length) {
     while (run_ && length_ > 0 && length_ + length > run_) {
@@ -16,6 +16,7 @@ void QuestionLines::breakBefore(size_t length) {
 // A break after a divider leaves the line too short to be worth it before a
 // third of the limit.
 bool QuestionLines::dividesAddress(const std::wstring& shown) const {
+    if (address_) return shown.size() == 1 && std::wstring_view(L"./\\@:").find(shown[0]) != std::wstring_view::npos;
     return shown.size() == 1 && std::wstring_view(L"/?&=#").find(shown[0]) != std::wstring_view::npos &&
            length_ * 3 >= run_;
 }
@@ -32,8 +33,10 @@ void QuestionLines::put(const std::wstring& shown) {
     if (dividesAddress(shown)) divide_ = out_.size();
 }
 
-void QuestionLines::put(const std::vector<Piece>& pieces) {
+void QuestionLines::put(const std::vector<Piece>& pieces, bool address) {
+    address_ = address;
     for (const Piece& p : pieces) put(p.shown);
+    address_ = false;
 }
 
 void QuestionLines::putMarker(const std::wstring& text) {
@@ -42,4 +45,4 @@ void QuestionLines::putMarker(const std::wstring& text) {
     divide_ = std::wstring::npos;
 }
 
-} // namespace watch
+} // namespace question

@@ -1,21 +1,23 @@
-#include "watch/IdnaMapping.h"
+#include "question/IdnaMapping.h"
 
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
-#include "varnok_unicode_tables.h"
+#include "question/Characters.h"
 
-namespace watch {
+namespace question {
 namespace {
 
 namespace u = unicode;
 
-const u::Mapping* mappingOf(std::uint32_t c) {
-    const auto* m = std::lower_bound(std::begin(u::kMappings), std::end(u::kMappings), c,
+template <size_t N>
+const u::Mapping* find(const u::Mapping (&table)[N], std::uint32_t c) {
+    const auto* m = std::lower_bound(std::begin(table), std::end(table), c,
                                      [](const u::Mapping& x, std::uint32_t v) { return (x.cpAndLength >> 8) < v; });
-    return m != std::end(u::kMappings) && (m->cpAndLength >> 8) == c ? m : nullptr;
+    return m != std::end(table) && (m->cpAndLength >> 8) == c ? m : nullptr;
 }
+const u::Mapping* mappingOf(std::uint32_t c) { return find(u::kMappings, c); }
 
 std::uint32_t combiningClass(std::uint32_t c) {
     const auto* x = std::lower_bound(std::begin(u::kCombiningClasses), std::end(u::kCombiningClasses), c,
@@ -67,6 +69,23 @@ std::vector<std::uint32_t> decomposed(const std::vector<std::uint32_t>& label) {
 
 } // namespace
 
+std::vector<std::uint32_t> skeletonOf(const std::vector<std::uint32_t>& label) {
+    std::vector<std::uint32_t> out;
+    for (std::uint32_t c : decomposed(label)) {
+        if (combiningClass(c) != 0 || chars::has(c, u::kMark)) continue; // diacritics
+        const u::Mapping* m = find(u::kSkeletons, c);
+        const std::uint32_t length = m ? m->cpAndLength & 0xFF : 1;
+        if (!m) {
+            out.push_back(c);
+        } else if (length == 1) {
+            out.push_back(m->to);
+        } else {
+            out.insert(out.end(), u::kSkeletonPool + m->to, u::kSkeletonPool + m->to + length);
+        }
+    }
+    return out;
+}
+
 std::vector<std::uint32_t> mappedLabel(const std::vector<std::uint32_t>& label) {
     const std::vector<std::uint32_t> marks = decomposed(label);
     std::vector<std::uint32_t> out;
@@ -88,4 +107,4 @@ std::vector<std::uint32_t> mappedLabel(const std::vector<std::uint32_t>& label) 
     return out;
 }
 
-} // namespace watch
+} // namespace question

@@ -1,18 +1,18 @@
-#include "watch/Characters.h"
+#include "question/Characters.h"
 
 #include <algorithm>
 #include <iterator>
 
-namespace watch::chars {
+namespace question::chars {
 
 namespace u = unicode;
 
 Props propsOf(std::uint32_t c) {
     if (c > 0x10FFFF) return {u::kEscape, 0};
     const auto* r = std::upper_bound(std::begin(u::kRanges), std::end(u::kRanges), c,
-                                     [](std::uint32_t v, const u::Range& x) { return v < (x.firstAndFlags >> 8); });
+                                     [](std::uint32_t v, const u::Range& x) { return v < (x.firstAndFlags >> u::kFlagBits); });
     --r;
-    return {static_cast<std::uint8_t>(r->firstAndFlags & 0xFF), r->scripts};
+    return {static_cast<std::uint16_t>(r->firstAndFlags & ((1u << u::kFlagBits) - 1)), r->scripts};
 }
 
 CodePoint codePointAt(std::wstring_view s, size_t i) {
@@ -47,4 +47,4 @@ size_t codePointsIn(std::wstring_view s, size_t from, size_t to) {
     return to - from - pairs;
 }
 
-} // namespace watch::chars
+} // namespace question::chars

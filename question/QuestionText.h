@@ -1,8 +1,9 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
-namespace watch {
+namespace question {
 
 // How much of a value the question shows, and how: the first that fits on
 // the screen is used, the last whatever the screen.
@@ -33,7 +34,10 @@ inline constexpr size_t kLongestShown = kDisplays[0].longest;
 // cut. Long
 // unbroken runs get line breaks (a value's own line breaks are escaped, so
 // every one shown is a wrap). Only the display changes: comparisons, Yes
-// and No use the value as stored.
-std::wstring shownInQuestion(const std::wstring& value, const Display& display = kDisplays[0]);
+// and No use the value as stored. `known`: the pages this user knows (the
+// reference, and those accepted or set in this run); a host that reads as
+// one of theirs but is not shows in its ASCII form.
+std::wstring shownInQuestion(const std::wstring& value, const Display& display = kDisplays[0],
+                             const std::vector<std::wstring>& known = {});
 
-} // namespace watch
+} // namespace question

@@ -1,12 +1,12 @@
-#include "watch/Escaping.h"
+#include "question/Escaping.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
 
-#include "watch/Characters.h"
+#include "question/Characters.h"
 
-namespace watch {
+namespace question {
 namespace {
 
 namespace u = unicode;
@@ -21,7 +21,7 @@ constexpr wchar_t kLeftToRightMark = L'\u200E';
 
 bool isPlainLetter(std::wstring_view s, size_t i) {
     if (i >= s.size()) return false;
-    const std::uint8_t f = propsOf(codePointAt(s, i).c).flags;
+    const std::uint16_t f = propsOf(codePointAt(s, i).c).flags;
     return (f & u::kLetter) && !(f & u::kApostrophe);
 }
 
@@ -32,7 +32,7 @@ bool insideWord(std::wstring_view s, size_t i) {
 // A letter that looks like an apostrophe (the Hebrew yod) stays readable
 // inside a word; anywhere else it could pass for the end of the frame.
 bool escapedAt(std::wstring_view s, size_t i, std::uint32_t c, bool asciiOnly) {
-    const std::uint8_t f = propsOf(c).flags;
+    const std::uint16_t f = propsOf(c).flags;
     if ((f & (u::kEscape | u::kMark)) || (asciiOnly && c > 0x7E)) return true;
     if (!(f & u::kApostrophe)) return false;
     return !(f & u::kLetter) || !insideWord(s, i);
@@ -113,4 +113,4 @@ std::vector<Piece> tailOf(std::wstring_view s, size_t limit, size_t budget, bool
     return out;
 }
 
-} // namespace watch
+} // namespace question

@@ -28,7 +28,34 @@ AUGMENT = {"Han": ["Jpan", "Kore", "Hanb"], "Hiragana": ["Jpan"], "Katakana": ["
 
 # Combining commas above: drawn over a letter they read as an apostrophe.
 APOSTROPHE_MARKS = {0x0312, 0x0313, 0x0314, 0x0315, 0x0343, 0x0485, 0x0486}
-FLAGS = ["Mark", "Escape", "HostOk", "LooksAscii", "RightToLeft", "LeftToRight", "Letter", "Apostrophe"]
+FLAGS = ["Mark", "Escape", "HostOk", "LooksAscii", "RightToLeft", "LeftToRight", "Letter", "Apostrophe",
+         "ReadsLatin", "ReadsDigit"]
+FLAG_BITS = 11  # beside a 21-bit code point in one 32-bit word
+
+# Letters that read as Latin ones by their shape, though ICU's confusables do
+# not map them so; a label wholly in such letters reads as a Latin name
+# (whole-script lookalikes, as Chromium's IDN display policy lists them per
+# script). Each with the letters it reads as.
+SHAPES = {
+    0x043F: "n", 0x044E: "io", 0x0438: "u", 0x0446: "u",  # Cyrillic pe, yu, i, tse
+    0x03B7: "n", 0x03BA: "k", 0x03BD: "v", 0x03C9: "w", 0x03C4: "t",  # Greek eta, kappa, nu, omega, tau
+    0x056C: "l", 0x056B: "h", 0x0580: "n", 0x0574: "u",  # Armenian liwn, ini, re, men
+    0x10D8: "o", 0x10DD: "m", 0x10E1: "b", 0x10EB: "d",  # Georgian in, on, san, dzil
+    0x05D7: "n", 0x05D4: "n",  # Hebrew het, he
+    0x12D0: "O", 0x1200: "U", 0x1235: "h", 0x1290: "y",  # Ethiopic
+    0x1002: "o", 0x101D: "o", 0x1040: "o",  # Myanmar ga, wa, digit zero
+    0x0E17: "n", 0x0E19: "u", 0x0E1A: "u", 0x0E23: "s", 0x0E2D: "o", 0x0E50: "o", 0x0E1E: "w", 0x0E1F: "w",  # Thai
+    0x0966: "o", 0x09E6: "o", 0x0A66: "o", 0x0AE6: "o", 0x0B66: "o", 0x0BE6: "o", 0x0C66: "o", 0x0CE6: "o",
+    0x0D66: "o", 0x0DE6: "o",  # Indic digit zeros
+    0x0A20: "o", 0x0D1F: "s", 0x0C20: "o", 0x0B20: "o",  # Gurmukhi ttha, Malayalam tta, Telugu ttha, Oriya ttha
+}
+# Latin letters that ICU's skeletons use for letters of other scripts and
+# that read as ASCII ones: tone six as b, kra as k, dotless j as j.
+LATIN_READS = {0x0185: "b", 0x0138: "k", 0x0237: "j"}
+# Characters of another numbering system, or letters, that read as ASCII
+# digits by their shape: a label of them and ASCII digits reads as a number.
+DIGIT_SHAPES = {0x0A68: "2", 0x0AE8: "2", 0x0968: "2", 0x09E8: "2", 0x0A69: "3", 0x0AE9: "3", 0x0437: "3",
+                0x0499: "3", 0x04E1: "3", 0x0AED: "7", 0x0A6A: "8", 0x09EA: "8", 0x0B68: "9", 0x03B8: "0"}
 
 N = 0x110000
 
@@ -58,6 +85,10 @@ for i, row in enumerate(rows):
     for cp in cps:
         category[cp], bidi[cp], decomposition[cp] = row[2], row[4], row[5]
 
+# Marks drawn through a letter (a long solidus overlay on the m of
+# google.com̸abc reads as a slash): escaped wherever they stand.
+overlays = {int(row[0], 16) for row in rows if row[2] == "Mn" and "OVERLAY" in row[1]}
+
 ignorable = set()
 for fields in lines("DerivedCoreProperties.txt"):
     if fields[1] == "Default_Ignorable_Code_Point":
@@ -85,9 +116,36 @@ for fields in lines("ScriptExtensions.txt"):
         scripts[cp] = bits
 
 checker = icu.SpoofChecker()
+# Identifier_Status = Allowed: ICU's recommended and inclusion sets together.
 allowed = checker.getRecommendedUnicodeSet()
 allowed.addAll(checker.getInclusionUnicodeSet())
-DASH = checker.getSkeleton(0, "\u2014")
+nfd = icu.Normalizer2.getNFDInstance()
+MARKS = (icu.UCharCategory.NON_SPACING_MARK, icu.UCharCategory.ENCLOSING_MARK)
+
+
+def without_marks(text):
+    return "".join(x for x in nfd.normalize(text) if icu.Char.charType(x) not in MARKS)
+
+
+def reads_as(cp):
+    """The ASCII letters that a letter of a script other than Latin reads
+    as: its skeleton without marks and spacing modifiers (the macron of ъ's
+    ˉb), where that is made of ASCII letters; or its shape."""
+    if cp in SHAPES:
+        return SHAPES[cp]
+    skeleton = "".join(LATIN_READS.get(ord(x), x) for x in without_marks(checker.getSkeleton(0, chr(cp)))
+                       if icu.Char.charType(x) != icu.UCharCategory.MODIFIER_SYMBOL)
+    return skeleton if skeleton and all(ord(x) < 0x80 and x.isalpha() for x in skeleton) else None
+
+
+def looks_like_one_letter(cp):
+    skeleton = checker.getSkeleton(0, chr(cp))
+    return len(skeleton) == 1 and ord(skeleton) < 0x80 and skeleton.isalpha()
+
+
+def reads_as_digit(cp):
+    skeleton = checker.getSkeleton(0, chr(cp))
+    return cp in DIGIT_SHAPES or (cp >= 0x80 and skeleton and all("0" <= x <= "9" for x in skeleton))
 
 
 def apostrophe_like(cp):
@@ -112,7 +170,7 @@ def flags(cp):
     if gc in ("Mn", "Me"):
         f |= 1
     if (gc in ("Cc", "Cf", "Cs", "Co", "Cn", "Zl", "Zp") or (gc == "Zs" and cp != 0x20) or cp in ignorable
-            or cp in APOSTROPHE_MARKS or cp == 0x2800):  # the braille blank is a space by its looks
+            or cp in APOSTROPHE_MARKS or cp in overlays or cp == 0x2800):  # the braille blank is a space by its looks
         f |= 2
     if gc == "Cs":
         return f
@@ -120,9 +178,10 @@ def flags(cp):
     if (cp < 0x80 and (ch.isalnum() or ch == "-")) or (cp >= 0x80 and allowed.contains(ch)):
         f |= 4
     if cp >= 0x80 and not f & 2:
-        # Looks like ASCII, or like a dash (the Han one, the prolonged sound mark).
+        # Looks like ASCII (the strokes that look like a dash have rules of their own).
+        # One character, as æ (ae) is not: ı reads as i, ɑ as a.
         skeleton = checker.getSkeleton(0, ch)
-        if skeleton and (all(0x21 <= ord(x) <= 0x7E for x in skeleton) or skeleton == DASH):
+        if len(skeleton) == 1 and 0x21 <= ord(skeleton) <= 0x7E:
             f |= 8
     if bidi[cp] in ("R", "AL", "AN"):
         f |= 16
@@ -132,6 +191,17 @@ def flags(cp):
         f |= 64
     if cp in apostrophes:
         f |= 128
+    if cp >= 0x80 and f & 4 and (gc.startswith("L") or gc == "Nd"):
+        # Latin letters only where they read as an ASCII letter as they
+        # stand (ı, ɑ), diacritics and all.
+        if not scripts[cp] & BITS["Latin"] and reads_as(cp):
+            f |= 256
+        elif scripts[cp] & BITS["Latin"] and (cp in LATIN_READS or looks_like_one_letter(cp)):
+            f |= 256
+    if cp >= 0x80 and f & 4 and reads_as_digit(cp):
+        f |= 512
+    if cp in LATIN_READS:
+        f |= 8
     return f
 
 
@@ -167,12 +237,35 @@ for row in rows:
             compositions.append((first, second, composite))
 compositions.sort()
 
+# The digit zero of each numbering system (general category Nd), so that
+# digits of two systems in one label are seen.
+zeros = [int(row[0], 16) for row in rows if row[2] == "Nd" and row[6] == "0"]
+
+# Each character's UTS #39 skeleton without diacritics, where it differs:
+# for the characters a host can show (lower case, composed, Allowed), and
+# for the characters that they decompose to.
+skeletons, skeleton_pool = [], []
+for cp in range(0x21, N):
+    if 0xD800 <= cp <= 0xDFFF or 0xAC00 <= cp <= 0xD7A3:
+        continue
+    ch = chr(cp)
+    if (cp >= 0x80 and not allowed.contains(ch)) or nfd.normalize(ch) != ch or uts46.normalize(ch) != ch:
+        continue
+    skeleton = without_marks(checker.getSkeleton(0, ch))
+    if skeleton == ch:
+        continue
+    if len(skeleton) == 1:
+        skeletons.append((cp, 1, ord(skeleton)))
+    else:
+        skeletons.append((cp, len(skeleton), len(skeleton_pool)))
+        skeleton_pool.extend(ord(x) for x in skeleton)
+
 ranges = []
 last = None
 for cp in range(N):
     key = (flags(cp), scripts[cp])
     if key != last:
-        ranges.append((cp, *key))
+        ranges.append(((cp << FLAG_BITS) | key[0], key[1]))
         last = key
 
 def write_array(out, declaration, items):
@@ -183,18 +276,19 @@ def write_array(out, declaration, items):
 
 
 with open(output, "w", encoding="ascii") as out:
-    out.write("// Generated by watch/make_unicode_tables.py from the Unicode %s data; do not edit.\n"
+    out.write("// Generated by question/make_unicode_tables.py from the Unicode %s data; do not edit.\n"
               % icu.UNICODE_VERSION)
-    out.write("#pragma once\n#include <cstdint>\n\nnamespace watch::unicode {\n\n")
+    out.write("#pragma once\n#include <cstdint>\n\nnamespace question::unicode {\n\n")
     for i, name in enumerate(FLAGS):
-        out.write("inline constexpr std::uint8_t k%s = 0x%02X;\n" % (name, 1 << i))
-    for name in ["Latin", "Cyrillic", "Greek", "Han", "Hiragana", "Katakana", "Bopomofo", "Hangul"] + PSEUDO:
+        out.write("inline constexpr std::uint16_t k%s = 0x%03X;\n" % (name, 1 << i))
+    out.write("inline constexpr int kFlagBits = %d;\n" % FLAG_BITS)
+    for name in RECOMMENDED + PSEUDO:
         out.write("inline constexpr std::uint32_t k%s = 0x%08Xu;\n" % (name, BITS[name]))
     out.write("inline constexpr std::uint32_t kScriptCount = %d;\n\n" % len(BITS))
-    out.write("// From `first` until the next range: flags in the low byte, and the\n"
+    out.write("// From `first` until the next range: flags in the low kFlagBits, and the\n"
               "// Recommended scripts of Script_Extensions as bits.\n")
     out.write("struct Range {\n    std::uint32_t firstAndFlags;\n    std::uint32_t scripts;\n};\n")
-    write_array(out, "Range kRanges", ("{0x%06X%02Xu, 0x%Xu}" % r for r in ranges))
+    write_array(out, "Range kRanges", ("{0x%08Xu, 0x%Xu}" % r for r in ranges))
     out.write("\n// UTS #46's mapping, decomposed: the code point and the mapping's length\n"
               "// (0: the label drops it), then the code point it maps to, or where\n"
               "// its code points start in kMappedPool.\n")
@@ -206,4 +300,9 @@ with open(output, "w", encoding="ascii") as out:
     out.write("\n// Canonical compositions of two code points, by the pair.\n")
     out.write("struct Composition {\n    std::uint32_t first, second, composite;\n};\n")
     write_array(out, "Composition kCompositions", ("{0x%X, 0x%X, 0x%X}" % c for c in compositions))
-    out.write("\n} // namespace watch::unicode\n")
+    out.write("\n// The zero of each numbering system.\n")
+    write_array(out, "std::uint32_t kDigitZeros", ("0x%X" % z for z in zeros))
+    out.write("\n// UTS #39 skeletons without diacritics, as kMappings are laid out.\n")
+    write_array(out, "Mapping kSkeletons", ("{0x%06X%02Xu, 0x%Xu}" % m for m in skeletons))
+    write_array(out, "std::uint32_t kSkeletonPool", ("0x%X" % c for c in skeleton_pool))
+    out.write("\n} // namespace question::unicode\n")

@@ -1,8 +1,8 @@
-#include "watch/Address.h"
+#include "question/Address.h"
 
 #include <algorithm>
 
-namespace watch {
+namespace question {
 namespace {
 
 constexpr size_t npos = std::wstring::npos;
@@ -105,13 +105,19 @@ Address addressIn(std::wstring_view s) {
     const Reading r(s);
     Address a;
     size_t host = npos;
+    bool userInUse = false;
     if (const Scheme scheme = schemeIn(r); !scheme.name.empty()) {
+        userInUse = scheme.name != L"http" && scheme.name != L"https";
         a.scheme = {r.begin(), scheme.colon};
         host = r.next(scheme.colon);
         if (isSpecial(scheme.name)) {
             while (isSlash(r[host])) host = r.next(host);
         } else if (r.twoSlashesAt(host)) {
             host = r.next(r.next(host));
+            // file:////host/share and file://\\host\share: Windows opens the host's share.
+            if (scheme.name == L"file" && r.twoSlashesAt(host)) {
+                while (isSlash(r[host])) host = r.next(host);
+            }
         } else {
             return {}; // mailto:, about: and the like have no host
         }
@@ -128,6 +134,7 @@ Address addressIn(std::wstring_view s) {
     const size_t at = end == from ? npos : s.substr(0, end).rfind(L'@');
     const bool hasUser = at != npos && at >= from;
     a.user = {from, hasUser ? at : from};
+    a.userInUse = hasUser && userInUse;
     a.host.from = hasUser ? at + 1 : from;
     a.host.to = end;
     if (const size_t first = r.skip(a.host.from); r[first] == L'[') {
@@ -151,4 +158,4 @@ std::wstring asRead(std::wstring_view value, Span part) {
     return out;
 }
 
-} // namespace watch
+} // namespace question

@@ -1,16 +1,17 @@
-#include "watch/QuestionText.h"
+#include "question/QuestionText.h"
 
 #include <algorithm>
 #include <string_view>
 #include <vector>
 
-#include "watch/Address.h"
-#include "watch/Characters.h"
-#include "watch/Escaping.h"
-#include "watch/HostPolicy.h"
-#include "watch/QuestionLines.h"
+#include "question/Address.h"
+#include "question/Characters.h"
+#include "question/Escaping.h"
+#include "question/HostPolicy.h"
+#include "question/IdnaMapping.h"
+#include "question/QuestionLines.h"
 
-namespace watch {
+namespace question {
 namespace {
 
 bool isHostSeparator(wchar_t c) { return c == L'.' || c == L'\u3002' || c == L'\uFF0E' || c == L'\uFF61'; }
@@ -72,11 +73,44 @@ size_t topLevelOf(const std::vector<LabelAt>& host) {
     return tld;
 }
 
+// A host as the browser opens it, label by label, and its skeleton.
+struct HostReading {
+    std::vector<Label> mapped;
+    std::vector<std::uint32_t> skeleton;
+};
+HostReading readingOf(const std::vector<LabelAt>& host) {
+    HostReading h;
+    for (size_t i = 0; i <= topLevelOf(host); ++i) h.mapped.push_back(mappedLabel(host[i].read));
+    h.skeleton = hostSkeleton(h.mapped);
+    return h;
+}
+
+// Whether the host reads as one of the known pages' but is another.
+bool passesForKnown(const std::vector<LabelAt>& host, const std::vector<std::wstring>& known) {
+    if (known.empty()) return false;
+    const HostReading h = readingOf(host);
+    return std::any_of(known.begin(), known.end(), [&h](const std::wstring& page) {
+        const Address a = addressIn(page);
+        if (a.end == 0 || a.host.empty()) return false;
+        std::vector<LabelAt> labels;
+        splitInto(labels, page, a.host, false, false);
+        const HostReading k = readingOf(labels);
+        return k.skeleton == h.skeleton && k.mapped != h.mapped;
+    });
+}
+
+// The dot between two host labels as the browser reads it: 。．｡ are dots.
+Piece hostDot(std::wstring_view s, size_t at, bool asciiOnly) {
+    if (s[at] != L'.' && isHostSeparator(s[at])) return {at, at + 1, L"."};
+    return segment(s, at, at + 1, SIZE_MAX, asciiOnly).front();
+}
+
 // The scheme, user name, host and port as shown: the scheme in ASCII, the
 // user name and host label by label, each as written or, where it could
 // pass for another, in its ASCII form. A user name can read as a host too,
 // and so can what follows a colon after the host when it is no port.
-std::vector<Piece> addressPart(std::wstring_view s, const Address& a, bool asciiOnly) {
+std::vector<Piece> addressPart(std::wstring_view s, const Address& a, bool asciiOnly,
+                               const std::vector<std::wstring>& known) {
     std::vector<Piece> out = segment(s, 0, a.scheme.from, SIZE_MAX, asciiOnly);
     append(out, segment(s, a.scheme.from, a.scheme.to, SIZE_MAX, true));
     append(out, segment(s, a.scheme.to, a.user.from, SIZE_MAX, asciiOnly));
@@ -94,33 +128,41 @@ std::vector<Piece> addressPart(std::wstring_view s, const Address& a, bool ascii
     }
     const bool tldAsWritten = isAscii(tld.kept) || (!asciiOnly && readableTopLevel(tld.kept, others));
     const TopLevelDomain domain = topLevelDomain(tld.read, !tldAsWritten);
-    const auto show = [&](const std::vector<LabelAt>& labels, Span part) {
+    // A host that reads as a page this user knows, but is not it, in ASCII.
+    const bool likeKnown = !asciiOnly && passesForKnown(host, known);
+    const auto show = [&](const std::vector<LabelAt>& labels, Span part, bool isHost) {
         for (const LabelAt& l : labels) {
             const bool asWritten =
-                &l == &tld ? tldAsWritten : isAscii(l.kept) || (!asciiOnly && readableLabel(l.kept, domain));
+                isAscii(l.kept) || (!(isHost && likeKnown) &&
+                                    (&l == &tld ? tldAsWritten : !asciiOnly && readableLabel(l.kept, domain)));
             append(out, asWritten ? l.written : encoded(s, l, asciiOnly));
-            if (l.to < part.to) append(out, segment(s, l.to, l.to + 1, SIZE_MAX, asciiOnly)); // a dot or colon
+            if (l.to >= part.to) continue;
+            if (isHost) out.push_back(hostDot(s, l.to, asciiOnly));
+            else append(out, segment(s, l.to, l.to + 1, SIZE_MAX, asciiOnly)); // a dot or colon
         }
     };
-    show(user, a.user);
+    // A user name in use is set apart, so that only the host reads as the host.
+    if (a.userInUse) out.push_back({a.user.from, a.user.from, L"[user name: "});
+    show(user, a.user, false);
+    if (a.userInUse) out.push_back({a.user.to, a.user.to, L"]"});
     append(out, segment(s, a.user.to, a.host.from, SIZE_MAX, asciiOnly)); // the @
-    show(host, a.host);
+    show(host, a.host, true);
     if (a.portIsNumber) {
         append(out, segment(s, a.port.from, a.port.to, SIZE_MAX, asciiOnly));
     } else {
-        show(rest, a.port);
+        show(rest, a.port, false);
     }
     return out;
 }
 
 } // namespace
 
-std::wstring shownInQuestion(const std::wstring& value, const Display& display) {
+std::wstring shownInQuestion(const std::wstring& value, const Display& display, const std::vector<std::wstring>& known) {
     const Address address = addressIn(value);
     // Every code unit shows as at least one character: one this long
     // cannot fit, whatever it holds.
     std::vector<Piece> head;
-    if (address.end > 0 && address.end <= display.longest) head = addressPart(value, address, display.asciiOnly);
+    if (address.end > 0 && address.end <= display.longest) head = addressPart(value, address, display.asciiOnly, known);
     const size_t fixed = shownLength(head);
     if (address.end > display.longest || fixed > display.longest) {
         return L"[the host is too long to show: " + std::to_wstring(address.end) + L" characters before the path]";
@@ -128,7 +170,7 @@ std::wstring shownInQuestion(const std::wstring& value, const Display& display) 
     QuestionLines lines(display.run);
     std::vector<Piece> rest = segment(value, address.end, value.size(), display.longest - fixed + 1, display.asciiOnly);
     if (fixed + shownLength(rest) <= display.longest && (rest.empty() || rest.back().to == value.size())) {
-        lines.put(head);
+        lines.put(head, true);
         lines.put(rest);
         return lines.take();
     }
@@ -142,7 +184,7 @@ std::wstring shownInQuestion(const std::wstring& value, const Display& display) 
     const size_t headEnd = rest.empty() ? address.end : rest.back().to;
     const std::vector<Piece> tail = tailOf(value, headEnd, display.longest - std::max(half, fixed), display.asciiOnly);
     const size_t tailStart = tail.empty() ? value.size() : tail.front().from;
-    lines.put(head);
+    lines.put(head, true);
     lines.put(rest);
     lines.putMarker(L" [... " + std::to_wstring(chars::codePointsIn(value, headEnd, tailStart)) +
                     L" characters left out ...] ");
@@ -150,4 +192,4 @@ std::wstring shownInQuestion(const std::wstring& value, const Display& display) 
     return lines.take();
 }
 
-} // namespace watch
+} // namespace question

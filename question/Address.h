@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace watch {
+namespace question {
 
 // A part of the stored value: [from, to).
 struct Span {
@@ -24,6 +24,9 @@ struct Address {
     // The user name and password, before the host's last @ (empty where
     // there is none).
     Span user;
+    // The user name is used, and reads as a host: in a scheme other than
+    // http(s), whose browsers refuse it (ftp://www.example.com@evil.example/).
+    bool userInUse = false;
     Span host;
     // From the host's end to the path's start: a port, if it is ':' and
     // digits.
@@ -41,4 +44,4 @@ inline bool droppedInside(wchar_t c) { return c == L'\t' || c == L'\n' || c == L
 // A part's text as the browser reads it, without what it drops.
 std::wstring asRead(std::wstring_view value, Span part);
 
-} // namespace watch
+} // namespace question

@@ -3,18 +3,20 @@
 #include <string>
 #include <vector>
 
-#include "watch/Escaping.h"
+#include "question/Escaping.h"
 
-namespace watch {
+namespace question {
 
 // The question's text, line by line: a run without spaces is broken before
 // it passes the display's limit, after the run's last character where
-// addresses divide, if any, else where the limit falls.
+// addresses divide, if any, else where the limit falls. Within the scheme,
+// user name and host, a break falls after a dot or slash, so that no label
+// is divided unless it alone is longer than a line.
 class QuestionLines {
 public:
     explicit QuestionLines(size_t run) : run_(run) {}
     void put(const std::wstring& shown);
-    void put(const std::vector<Piece>& pieces);
+    void put(const std::vector<Piece>& pieces, bool address = false);
     // Text of the question's own, with spaces to wrap at.
     void putMarker(const std::wstring& text);
     std::wstring take() { return std::move(out_); }
@@ -24,8 +26,9 @@ private:
     bool dividesAddress(const std::wstring& shown) const;
 
     size_t run_, length_ = 0;
+    bool address_ = false;
     size_t divide_ = std::wstring::npos; // just after the current run's last divider
     std::wstring out_;
 };
 
-} // namespace watch
+} // namespace question

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace watch {
+namespace question {
 
 // The characters of a host label (or of a user name's) that decide how it
 // is shown: those the display shows as themselves. What is escaped anyway
@@ -22,10 +22,9 @@ struct TopLevelDomain {
 TopLevelDomain topLevelDomain(const Label& label, bool inAsciiForm);
 
 // Whether a label under `tld` with characters beyond ASCII may be shown as
-// it is, by the rules browsers use for their address bars: no scripts mixed
-// that could pass for one, no Latin lookalike among Latin letters, no
-// compatibility form, and no name wholly in lookalikes of Latin letters
-// under a Latin top-level domain that is not at home in its script.
+// it is: it passes every rule of the policy (HostPolicy.cpp, listed in the
+// README), and is no name wholly in lookalikes of Latin letters under a
+// Latin top-level domain that is not at home in its script.
 bool readableLabel(const Label& label, const TopLevelDomain& tld);
 // The same for the host's top-level label, `others` being the host's other
 // labels: one wholly in lookalikes of Latin letters is readable only where
@@ -37,4 +36,8 @@ bool readableTopLevel(const Label& label, const std::vector<Label>& others);
 // reads it, all its characters.
 std::wstring asciiForm(const Label& label);
 
-} // namespace watch
+// The host's UTS #39 skeleton without diacritics, from its labels as the
+// browser reads them: two hosts with the same one read alike.
+std::vector<std::uint32_t> hostSkeleton(const std::vector<Label>& labels);
+
+} // namespace question
