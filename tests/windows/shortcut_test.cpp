@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "platform/win32/FolderWatch.h"
+#include "platform/win32/Win32Shortcuts.h"
+#include "store/Shortcuts.h"
+#include "tests/windows/ShortcutFiles.h"
+#include "tests/windows/WinTestSupport.h"
+
+namespace {
+
+using platform::LinkData;
+
+class ShortcutTest : public ::testing::Test {
+protected:
+    platform::ComApartment com;
+    platform::Win32Shortcuts shell;
+    wintest::ShortcutFile file{L"Varnok test " + std::to_wstring(GetCurrentProcessId())};
+
+    platform::ShortcutFolder desktop() {
+        for (const auto& f : shell.folders()) {
+            if (f.place == platform::ShortcutPlace::Desktop) return f;
+        }
+        ADD_FAILURE() << "no Desktop among the folders";
+        return {};
+    }
+};
+
+// The changes the watch reports within a generous time, as they come.
+std::vector<platform::FolderChange> heard(platform::FolderWatch& watch, const std::function<bool()>& done) {
+    std::vector<platform::FolderChange> out;
+    const ULONGLONG until = GetTickCount64() + 20000;
+    while (!done() && GetTickCount64() < until) {
+        const auto handles = watch.waitables();
+        const DWORD r = WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, 500);
+        if (r < WAIT_OBJECT_0 + handles.size()) {
+            if (auto c = watch.signalled(r - WAIT_OBJECT_0)) out.push_back(std::move(*c));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(ShortcutTest, ReadsAndWritesThroughTheShell) {
+    ASSERT_TRUE(com.started());
+    ASSERT_TRUE(file.save(wintest::kIexplore, L"http://evil.example/?a=1&b=\u00e9"));
+    const store::ShortcutStore store(shell);
+    const auto snapshot = store.read({desktop()});
+    const auto found = snapshot.find(store::pathKey(file.path()));
+    ASSERT_NE(found, snapshot.end());
+    EXPECT_EQ(found->second.link, (LinkData{wintest::kIexplore, L"http://evil.example/?a=1&b=\u00e9"}));
+    EXPECT_EQ(store::browserStartedBy(found->second.link.target), store::Browser::InternetExplorer);
+
+    // Put back as it was: the arguments go, the target stays.
+    const store::ShortcutChange change{found->second, LinkData{wintest::kIexplore, L""}};
+    EXPECT_TRUE(store.putBack(change));
+    EXPECT_EQ(shell.read(file.path()), (LinkData{wintest::kIexplore, L""}));
+    // A new one is removed.
+    EXPECT_TRUE(store.putBack({found->second, std::nullopt}));
+    EXPECT_EQ(GetFileAttributesW(file.path().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(shell.read(file.path()));
+}
+
+TEST_F(ShortcutTest, HearsAShortcutMadeAndChanged) {
+    platform::FolderWatch watch({desktop()});
+    ASSERT_TRUE(watch.armed(0));
+    const auto names = [&](const std::vector<platform::FolderChange>& seen) {
+        return std::any_of(seen.begin(), seen.end(), [&](const platform::FolderChange& c) {
+            return c.whole || std::find_if(c.files.begin(), c.files.end(), [&](const std::wstring& f) {
+                                  return store::pathKey(f) == store::pathKey(file.path());
+                              }) != c.files.end();
+        });
+    };
+    std::vector<platform::FolderChange> seen;
+    ASSERT_TRUE(file.save(wintest::kIexplore, L""));
+    seen = heard(watch, [&] { return names(seen); });
+    EXPECT_TRUE(names(seen)) << seen.size() << " changes heard, none of the new shortcut";
+
+    seen.clear();
+    // Another document on the Desktop is no concern: only the shortcut is named.
+    const std::wstring other = wintest::desktopFolder() + L"\\varnok-note.txt";
+    CloseHandle(CreateFileW(other.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file.save(wintest::kIexplore, L"http://evil.example/"));
+    seen = heard(watch, [&] { return names(seen); });
+    DeleteFileW(other.c_str());
+    EXPECT_TRUE(names(seen)) << seen.size() << " changes heard, none of the changed shortcut";
+    for (const auto& c : seen) {
+        EXPECT_FALSE(c.whole);
+        for (const auto& f : c.files) EXPECT_EQ(store::pathKey(f), store::pathKey(file.path())) << wintest::narrow(f);
+    }
+}

@@ -1,0 +1,40 @@
+#include "watch/ShortcutText.h"
+
+namespace watch {
+namespace {
+
+using platform::ShortcutPlace;
+
+const wchar_t* placeOf(ShortcutPlace p) {
+    switch (p) {
+    case ShortcutPlace::Desktop: return L"on the Desktop";
+    case ShortcutPlace::StartMenu: return L"in the Start menu";
+    case ShortcutPlace::TaskBar: return L"pinned to the taskbar";
+    case ShortcutPlace::SharedDesktop: return L"on the Desktop of all users";
+    case ShortcutPlace::SharedStartMenu: return L"in the Start menu of all users";
+    }
+    return L"";
+}
+
+// "The Internet Explorer shortcut 'name' on the Desktop has been changed to
+// open '…'!", or for a new one "A new … shortcut 'name' … opens '…'!".
+std::wstring news(const store::ShortcutChange& c, const Display& d) {
+    const std::wstring browser =
+        store::browserStartedBy(c.now.link.target) == store::Browser::Edge ? L"Microsoft Edge" : L"Internet Explorer";
+    const std::wstring what = browser + L" shortcut '" + shownInQuestion(c.now.name, d) + L"' " + placeOf(c.now.place);
+    const std::wstring opens = L"'" + shownInQuestion(c.now.link.arguments, d) + L"'!";
+    return c.before ? L"The " + what + L" has been changed to open " + opens : L"A new " + what + L" opens " + opens;
+}
+
+} // namespace
+
+std::wstring shortcutQuestion(const store::ShortcutChange& change, const Display& display) {
+    return news(change, display) + L" Do you wish to keep this setting?";
+}
+
+std::wstring shortcutNotice(const store::ShortcutChange& change, const Display& display) {
+    return news(change, display) +
+           (change.before ? L" Only an administrator can change it back." : L" Only an administrator can remove it.");
+}
+
+} // namespace watch
