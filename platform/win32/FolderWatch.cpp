@@ -62,6 +62,8 @@ void FolderWatch::disarm(Watch& w) {
     }
 }
 
+bool FolderWatch::armed(size_t folder) const { return watches_[folder]->pending; }
+
 std::span<const HANDLE> FolderWatch::waitables() {
     waiting_.clear();
     waitingFor_.clear();

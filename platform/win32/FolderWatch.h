@@ -43,7 +43,7 @@ public:
     void reset();
 
     const std::vector<ShortcutFolder>& folders() const { return folders_; }
-    bool armed(size_t folder) const { return watches_[folder]->pending; }
+    bool armed(size_t folder) const;
 
 private:
     struct Watch;

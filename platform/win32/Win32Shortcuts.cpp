@@ -16,8 +16,6 @@ constexpr size_t kMostFiles = 4096;
 // Arguments can be far longer than a path; the shell truncates to the buffer.
 constexpr int kLongestArguments = 32768;
 
-using unique_find = unique_any<HANDLE, FindClose, INVALID_HANDLE_VALUE>;
-
 struct Link {
     unique_com<IShellLinkW> shell;
     unique_com<IPersistFile> file;
@@ -41,9 +39,10 @@ std::wstring targetOf(IShellLinkW* link) {
 
 void walk(const std::wstring& folder, int depth, bool recursive, std::vector<std::wstring>& out) {
     WIN32_FIND_DATAW found;
-    unique_find find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                      nullptr, 0));
-    if (!find) return;
+    const HANDLE first =
+        FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (first == INVALID_HANDLE_VALUE) return;
+    const unique_hfind find(first);
     do {
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;

@@ -48,6 +48,7 @@ inline void deleteBitmap(HBITMAP b) { DeleteObject(b); }
 inline void deleteDc(HDC dc) { DeleteDC(dc); }
 inline void unhook(HHOOK h) { UnhookWindowsHookEx(h); }
 inline void unhookWinEvent(HWINEVENTHOOK h) { UnhookWinEvent(h); }
+inline void closeFind(HANDLE h) { FindClose(h); }
 
 using unique_hkey = unique_any<HKEY, closeKey>;
 using unique_hicon = unique_any<HICON, destroyIcon>;
@@ -59,6 +60,8 @@ using unique_hbitmap = unique_any<HBITMAP, deleteBitmap>;
 using unique_hdc = unique_any<HDC, deleteDc>;
 using unique_hhook = unique_any<HHOOK, unhook>;
 using unique_hwinevent = unique_any<HWINEVENTHOOK, unhookWinEvent>;
+// A search: empty is null, so a failed FindFirstFile (INVALID_HANDLE_VALUE) is never kept.
+using unique_hfind = unique_any<HANDLE, closeFind>;
 
 // One reference to a COM object, released once.
 template <typename T>

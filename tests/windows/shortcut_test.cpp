@@ -25,9 +25,9 @@ protected:
     }
 };
 
-// The changes the watch reports within a generous time, as they come.
-std::vector<platform::FolderChange> heard(platform::FolderWatch& watch, const std::function<bool()>& done) {
-    std::vector<platform::FolderChange> out;
+// The changes the watch reports, as they come, until the test has heard
+// what it waits for or a generous time has passed.
+void hear(platform::FolderWatch& watch, std::vector<platform::FolderChange>& out, const std::function<bool()>& done) {
     const ULONGLONG until = GetTickCount64() + 20000;
     while (!done() && GetTickCount64() < until) {
         const auto handles = watch.waitables();
@@ -36,7 +36,6 @@ std::vector<platform::FolderChange> heard(platform::FolderWatch& watch, const st
             if (auto c = watch.signalled(r - WAIT_OBJECT_0)) out.push_back(std::move(*c));
         }
     }
-    return out;
 }
 
 } // namespace
@@ -73,7 +72,7 @@ TEST_F(ShortcutTest, HearsAShortcutMadeAndChanged) {
     };
     std::vector<platform::FolderChange> seen;
     ASSERT_TRUE(file.save(wintest::kIexplore, L""));
-    seen = heard(watch, [&] { return names(seen); });
+    hear(watch, seen, [&] { return names(seen); });
     EXPECT_TRUE(names(seen)) << seen.size() << " changes heard, none of the new shortcut";
 
     seen.clear();
@@ -81,7 +80,7 @@ TEST_F(ShortcutTest, HearsAShortcutMadeAndChanged) {
     const std::wstring other = wintest::desktopFolder() + L"\\varnok-note.txt";
     CloseHandle(CreateFileW(other.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(file.save(wintest::kIexplore, L"http://evil.example/"));
-    seen = heard(watch, [&] { return names(seen); });
+    hear(watch, seen, [&] { return names(seen); });
     DeleteFileW(other.c_str());
     EXPECT_TRUE(names(seen)) << seen.size() << " changes heard, none of the changed shortcut";
     for (const auto& c : seen) {
