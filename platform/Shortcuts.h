@@ -24,6 +24,16 @@ struct LinkData {
     bool operator==(const LinkData&) const = default;
 };
 
+// What changed in one watched folder.
+struct FolderChange {
+    size_t folder; // the index among the folders watched
+    // The files named by the change, full paths; empty with `whole`.
+    std::vector<std::wstring> files;
+    // More than files changed (a folder renamed, the report lost, the watch
+    // armed anew): read the whole folder again.
+    bool whole = false;
+};
+
 class Shortcuts {
 public:
     virtual ~Shortcuts() = default;

@@ -74,6 +74,34 @@ ShortcutDiff diff(const ShortcutSnapshot& reference, const ShortcutSnapshot& now
     return d;
 }
 
+std::wstring serialize(const ShortcutSnapshot& snapshot) {
+    std::wstring out;
+    for (const auto& [key, s] : snapshot) {
+        for (const std::wstring& field : {std::to_wstring(static_cast<int>(s.place)), s.path, s.name, s.link.target,
+                                          s.link.arguments}) {
+            out += field;
+            out += L'\0';
+        }
+    }
+    return out;
+}
+
+ShortcutSnapshot parse(const std::wstring& text) {
+    ShortcutSnapshot out;
+    std::wstring field[5];
+    size_t n = 0;
+    for (size_t at = 0, end; (end = text.find(L'\0', at)) != std::wstring::npos; at = end + 1) {
+        field[n++] = text.substr(at, end - at);
+        if (n < 5) continue;
+        n = 0;
+        const int place = field[0].size() == 1 ? field[0][0] - L'0' : -1;
+        if (place < 0 || place > static_cast<int>(platform::ShortcutPlace::SharedStartMenu)) continue;
+        out[pathKey(field[1])] = Shortcut{field[1], static_cast<platform::ShortcutPlace>(place), field[2],
+                                          {field[3], field[4]}};
+    }
+    return out;
+}
+
 void ShortcutStore::add(ShortcutSnapshot& snapshot, const platform::ShortcutFolder& folder,
                         const std::wstring& path) const {
     if (!isLink(path)) return;

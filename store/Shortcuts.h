@@ -59,6 +59,12 @@ struct ShortcutDiff {
 
 ShortcutDiff diff(const ShortcutSnapshot& reference, const ShortcutSnapshot& now);
 
+// A snapshot as one text, compared exactly: each shortcut's place, path,
+// name, target and arguments, each ended by a NUL, which none of them can
+// hold (the shell hands each out as a NUL-ended string).
+std::wstring serialize(const ShortcutSnapshot& snapshot);
+ShortcutSnapshot parse(const std::wstring& text);
+
 // The shortcuts read through the shell, and put back.
 class ShortcutStore {
 public:

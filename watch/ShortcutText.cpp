@@ -5,6 +5,9 @@ namespace {
 
 using platform::ShortcutPlace;
 
+// A program that writes a hundred shortcuts gets a question that names a few.
+constexpr size_t kMostNamed = 3;
+
 const wchar_t* placeOf(ShortcutPlace p) {
     switch (p) {
     case ShortcutPlace::Desktop: return L"on the Desktop";
@@ -26,15 +29,23 @@ std::wstring news(const store::ShortcutChange& c, const Display& d) {
     return c.before ? L"The " + what + L" has been changed to open " + opens : L"A new " + what + L" opens " + opens;
 }
 
-} // namespace
-
-std::wstring shortcutQuestion(const store::ShortcutChange& change, const Display& display) {
-    return news(change, display) + L" Do you wish to keep this setting?";
+std::wstring allNews(const std::vector<store::ShortcutChange>& changes, const Display& d) {
+    std::wstring text;
+    for (size_t i = 0; i < changes.size() && i < kMostNamed; ++i) text += (i ? L"\n" : L"") + news(changes[i], d);
+    if (changes.size() > kMostNamed) {
+        text += L"\nAnd " + std::to_wstring(changes.size() - kMostNamed) + L" more shortcuts like these!";
+    }
+    return text;
 }
 
-std::wstring shortcutNotice(const store::ShortcutChange& change, const Display& display) {
-    return news(change, display) +
-           (change.before ? L" Only an administrator can change it back." : L" Only an administrator can remove it.");
+} // namespace
+
+std::wstring shortcutQuestion(const std::vector<store::ShortcutChange>& changes, const Display& display) {
+    return allNews(changes, display) + L" Do you wish to keep this setting?";
+}
+
+std::wstring shortcutNotice(const std::vector<store::ShortcutChange>& changes, const Display& display) {
+    return allNews(changes, display) + L" Only an administrator can undo this.";
 }
 
 } // namespace watch

@@ -12,16 +12,6 @@
 
 namespace platform {
 
-// What changed in one watched folder.
-struct FolderChange {
-    size_t folder; // the index among the folders watched
-    // The files named by the change, full paths; empty with `whole`.
-    std::vector<std::wstring> files;
-    // More than files changed (a folder renamed, the report lost, the watch
-    // armed anew): read the whole folder again.
-    bool whole = false;
-};
-
 // The shortcut folders' changes, heard through ReadDirectoryChangesW as
 // overlapped reads on the program's own thread: each read signals an event
 // that the event loop waits on beside the registry's, so nothing polls and no

@@ -64,29 +64,35 @@ TEST(ShortcutTest, QuestionsNameTheShortcutAndWhatItOpens) {
         if (!isNew) c.before = LinkData{kIe, L""};
         return c;
     };
+    const auto desktop = change(ShortcutPlace::Desktop, L"Internet Explorer", kIe, L"http://evil.example/", false);
     const struct {
-        store::ShortcutChange change;
+        std::vector<store::ShortcutChange> changes;
         std::wstring text;
     } rows[] = {
-        {change(ShortcutPlace::Desktop, L"Internet Explorer", kIe, L"http://evil.example/", false),
+        {{desktop},
          L"The Internet Explorer shortcut 'Internet Explorer' on the Desktop has been changed to open "
          L"'http://evil.example/'! Do you wish to keep this setting?"},
-        {change(ShortcutPlace::TaskBar, L"Web", kEdge, L"http://e.example/", true),
+        {{change(ShortcutPlace::TaskBar, L"Web", kEdge, L"http://e.example/", true)},
          L"A new Microsoft Edge shortcut 'Web' pinned to the taskbar opens 'http://e.example/'! Do you wish to keep "
          L"this setting?"},
         // What the name and the arguments hold is shown as a start page is.
-        {change(ShortcutPlace::StartMenu, L"Tools\\IE\u202Eexe.txt", kIe, L"http://\u0430pple.com/", false),
+        {{change(ShortcutPlace::StartMenu, L"Tools\\IE\u202Eexe.txt", kIe, L"http://\u0430pple.com/", false)},
          L"The Internet Explorer shortcut 'Tools\\IE[U+202E]exe.txt' in the Start menu has been changed to open "
          L"'http://xn--pple-43d.com/'! Do you wish to keep this setting?"},
-        {change(ShortcutPlace::SharedDesktop, L"Internet Explorer", kIe, L"http://evil.example/", false),
+        {{change(ShortcutPlace::SharedDesktop, L"Internet Explorer", kIe, L"http://evil.example/", false),
+          change(ShortcutPlace::SharedStartMenu, L"IE", kIe, L"-k", true)},
          L"The Internet Explorer shortcut 'Internet Explorer' on the Desktop of all users has been changed to open "
-         L"'http://evil.example/'! Only an administrator can change it back."},
-        {change(ShortcutPlace::SharedStartMenu, L"IE", kIe, L"-k", true),
-         L"A new Internet Explorer shortcut 'IE' in the Start menu of all users opens '-k'! Only an administrator can "
-         L"remove it."},
+         L"'http://evil.example/'!\nA new Internet Explorer shortcut 'IE' in the Start menu of all users opens '-k'! "
+         L"Only an administrator can undo this."},
+        {std::vector<store::ShortcutChange>(5, desktop),
+         L"The Internet Explorer shortcut 'Internet Explorer' on the Desktop has been changed to open "
+         L"'http://evil.example/'!\nThe Internet Explorer shortcut 'Internet Explorer' on the Desktop has been changed "
+         L"to open 'http://evil.example/'!\nThe Internet Explorer shortcut 'Internet Explorer' on the Desktop has been "
+         L"changed to open 'http://evil.example/'!\nAnd 2 more shortcuts like these! Do you wish to keep this "
+         L"setting?"},
     };
     for (const auto& r : rows) {
-        EXPECT_EQ(r.change.told() ? watch::shortcutNotice(r.change) : watch::shortcutQuestion(r.change), r.text);
+        EXPECT_EQ(r.changes[0].told() ? watch::shortcutNotice(r.changes) : watch::shortcutQuestion(r.changes), r.text);
     }
 }
 
@@ -107,6 +113,7 @@ TEST(ShortcutTest, TheStoreReadsTheFoldersAndPutsShortcutsBack) {
     std::vector<std::wstring> names;
     for (const auto& [key, s] : snapshot) names.push_back(s.name);
     EXPECT_EQ(names, (std::vector<std::wstring>{L"IE", L"IE", L"Accessories\\IE"}));
+    EXPECT_EQ(store::parse(store::serialize(snapshot)), snapshot);
 
     // Another program's writes, heard as a folder's change and as a file's.
     shell.put(L"C:\\P\\Accessories\\IE.LNK", LinkData{kIe, L"http://p.example/"});
