@@ -15,7 +15,7 @@
 #include "store/RegEdit.h"
 #include "ui/win32/EventLoop.h"
 #include "ui/win32/Win32Dialogs.h"
-#include "watch/QuestionText.h"
+#include "question/QuestionText.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ int wmain() {
     };
     for (const auto& v : values) {
         std::wstring text;
-        const double display = medianMicroseconds([&](int) { text = watch::shownInQuestion(v.value); });
+        const double display = medianMicroseconds([&](int) { text = question::shownInQuestion(v.value); });
         const std::wstring question = L"HomePage has been changed to '" + text + L"'! Do you wish to keep this setting?";
         const double fits = medianMicroseconds([&](int) { dialogs.questionFits(question); });
         std::printf("%s: display %.1f us, fitting %.1f us\n", v.what, display, fits);

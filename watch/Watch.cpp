@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "watch/QuestionText.h"
+#include "question/QuestionText.h"
 
 namespace watch {
 
@@ -64,8 +64,8 @@ void Watch::showSwitch(bool watching) {
 // answered only blind, by the keyboard.
 std::wstring Watch::questionAbout(const std::wstring& value) const {
     std::wstring text;
-    for (const Display& d : kDisplays) {
-        text = L"HomePage has been changed to '" + shownInQuestion(value, d) + L"'! Do you wish to keep this setting?";
+    for (const question::Display& d : question::kDisplays) {
+        text = L"HomePage has been changed to '" + question::shownInQuestion(value, d) + L"'! Do you wish to keep this setting?";
         if (dialogs_.questionFits(text)) break;
     }
     return text;

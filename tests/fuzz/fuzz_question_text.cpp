@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "watch/QuestionText.h"
+#include "question/QuestionText.h"
 
 namespace {
 
@@ -165,8 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Long values are cheap to make from a short input.
     if (size > 0 && data[0] == 0xFF) value = std::wstring(5000 + data[size - 1], L'a') + value;
-    for (const watch::Display& d : watch::kDisplays) {
-        const std::wstring shown = watch::shownInQuestion(value, d);
+    for (const question::Display& d : question::kDisplays) {
+        const std::wstring shown = question::shownInQuestion(value, d);
         std::size_t line = 0, unwrapped = 0;
         wchar_t before = 0, letterBefore = 0; // the character before, and before that the mark that ends a run
 

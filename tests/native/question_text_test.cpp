@@ -3,10 +3,10 @@
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeUi.h"
 #include "tests/native/question_disguises.h"
-#include "watch/QuestionText.h"
+#include "question/QuestionText.h"
 #include "watch/Watch.h"
 
-using watch::shownInQuestion;
+using question::shownInQuestion;
 
 TEST(QuestionTextTest, OrdinaryValuesAreShownExactly) {
     for (const std::wstring& v : std::vector<std::wstring>{
@@ -48,7 +48,7 @@ TEST(QuestionTextTest, LongValuesShowBeginningEndAndWhatWasLeftOut) {
         {"zero-width spaces", std::wstring(2000, L'\u200B'), 2000 - 2 * 32},
         {"an address without spaces", L"http://a.example/" + std::wstring(2000, L'q'), 2017 - 512},
         {"a cut by a surrogate pair", emoji, 0},
-        {"one past the limit", std::wstring(watch::kLongestShown + 1, L'x'), 1},
+        {"one past the limit", std::wstring(question::kLongestShown + 1, L'x'), 1},
         {"characters, not UTF-16 units", L"http://a.example/" + repeated({L'\xD83D', L'\xDE00'}, 2000), 2000 - 119 - 128},
     };
     for (const auto& c : cases) {
@@ -57,10 +57,10 @@ TEST(QuestionTextTest, LongValuesShowBeginningEndAndWhatWasLeftOut) {
         size_t line = 0;
         for (wchar_t ch : shown) {
             line = ch == L'\n' || ch == L' ' ? 0 : line + 1;
-            EXPECT_LE(line, watch::kDisplays[0].run) << c.what;
+            EXPECT_LE(line, question::kDisplays[0].run) << c.what;
             if (ch != L'\n') unwrapped += ch;
         }
-        EXPECT_LT(unwrapped.size(), watch::kLongestShown + 50) << c.what;
+        EXPECT_LT(unwrapped.size(), question::kLongestShown + 50) << c.what;
         EXPECT_EQ(unwrapped.find(L"[U+D"), std::wstring::npos) << c.what; // no pair split
         EXPECT_NE(unwrapped.find(L"[... " + (c.leftOut ? std::to_wstring(c.leftOut) : L"") ), std::wstring::npos) << c.what;
     }
@@ -78,14 +78,14 @@ TEST(QuestionTextTest, TheHostIsNeverCut) {
     std::erase(shown, L'\n');
     EXPECT_EQ(shown.find(hidden.substr(0, hidden.find(L'/', 8))), 0u);
     EXPECT_NE(shown.find(L"characters left out"), std::wstring::npos);
-    EXPECT_EQ(shownInQuestion(hidden, watch::kDisplays[1]), L"[the host is too long to show: 335 characters before the path]");
+    EXPECT_EQ(shownInQuestion(hidden, question::kDisplays[1]), L"[the host is too long to show: 335 characters before the path]");
 }
 
 TEST(QuestionTextTest, LinesBreakWhereAddressesDivideAndTheLastResortIsAscii) {
     const std::wstring path = L"http://" + std::wstring(40, L'a') + L"/" + std::wstring(20, L'b');
     EXPECT_EQ(shownInQuestion(path), L"http://" + std::wstring(40, L'a') + L"/\n" + std::wstring(20, L'b'));
-    EXPECT_EQ(shownInQuestion(L"http://\u00e9.example/\uFDFD", watch::kDisplays[2]), L"http://\nxn--9ca.example/\n[U+FDFD]");
-    EXPECT_EQ(shownInQuestion(L"http://b\u00fccher.de/", watch::kDisplays[2]), L"http://\nxn--bcher-kva.de\n/");
+    EXPECT_EQ(shownInQuestion(L"http://\u00e9.example/\uFDFD", question::kDisplays[2]), L"http://\nxn--9ca.example/\n[U+FDFD]");
+    EXPECT_EQ(shownInQuestion(L"http://b\u00fccher.de/", question::kDisplays[2]), L"http://\nxn--bcher-kva.de\n/");
     // A letter and its marks stay on one line.
     EXPECT_EQ(shownInQuestion(std::wstring(63, L'a') + L"e\u0301"), std::wstring(63, L'a') + L"\ne\u0301");
 }
@@ -126,7 +126,7 @@ TEST(QuestionTextTest, OnlyTheDisplayChangesNotWhatIsComparedOrWritten) {
         page.set(wide);
         w.Timer1_Timer();
         EXPECT_EQ(dialogs.shown.back().text, L"HomePage has been changed to '" +
-                                                  shownInQuestion(wide, watch::kDisplays[display]) +
+                                                  shownInQuestion(wide, question::kDisplays[display]) +
                                                   L"'! Do you wish to keep this setting?");
     }
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/fakes/FakeShortcuts.h"
-#include "watch/ShortcutText.h"
+#include "question/ShortcutText.h"
 
 using platform::LinkData;
 using platform::ShortcutPlace;
@@ -92,7 +92,7 @@ TEST(ShortcutTest, QuestionsNameTheShortcutAndWhatItOpens) {
          L"setting?"},
     };
     for (const auto& r : rows) {
-        EXPECT_EQ(r.changes[0].told() ? watch::shortcutNotice(r.changes) : watch::shortcutQuestion(r.changes), r.text);
+        EXPECT_EQ(r.changes[0].told() ? question::shortcutNotice(r.changes) : question::shortcutQuestion(r.changes), r.text);
     }
 }
 

@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "tests/native/question_disguises.h"
-#include "watch/Address.h"
+#include "question/Address.h"
 
 namespace {
 
@@ -34,11 +34,11 @@ std::wstring lowerAscii(std::wstring s) {
 
 // The question's reading; the port where one is written.
 std::optional<Parts> portable(const std::wstring& value) {
-    const watch::Address a = watch::addressIn(value);
+    const question::Address a = question::addressIn(value);
     if (a.end == 0) return std::nullopt;
-    const std::wstring user = watch::asRead(value, a.user), port = watch::asRead(value, a.port);
-    return Parts{lowerAscii(watch::asRead(value, a.scheme)), user.substr(0, user.find(L':')),
-                 lowerAscii(watch::asRead(value, a.host)), a.portIsNumber && !port.empty() ? port.substr(1) : L""};
+    const std::wstring user = question::asRead(value, a.user), port = question::asRead(value, a.port);
+    return Parts{lowerAscii(question::asRead(value, a.scheme)), user.substr(0, user.find(L':')),
+                 lowerAscii(question::asRead(value, a.host)), a.portIsNumber && !port.empty() ? port.substr(1) : L""};
 }
 
 std::wstring taken(BSTR s) {

@@ -1,16 +1,16 @@
-#include "watch/QuestionText.h"
+#include "question/QuestionText.h"
 
 #include <algorithm>
 #include <string_view>
 #include <vector>
 
-#include "watch/Address.h"
-#include "watch/Characters.h"
-#include "watch/Escaping.h"
-#include "watch/HostPolicy.h"
-#include "watch/QuestionLines.h"
+#include "question/Address.h"
+#include "question/Characters.h"
+#include "question/Escaping.h"
+#include "question/HostPolicy.h"
+#include "question/QuestionLines.h"
 
-namespace watch {
+namespace question {
 namespace {
 
 bool isHostSeparator(wchar_t c) { return c == L'.' || c == L'\u3002' || c == L'\uFF0E' || c == L'\uFF61'; }
@@ -150,4 +150,4 @@ std::wstring shownInQuestion(const std::wstring& value, const Display& display) 
     return lines.take();
 }
 
-} // namespace watch
+} // namespace question

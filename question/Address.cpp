@@ -1,8 +1,8 @@
-#include "watch/Address.h"
+#include "question/Address.h"
 
 #include <algorithm>
 
-namespace watch {
+namespace question {
 namespace {
 
 constexpr size_t npos = std::wstring::npos;
@@ -151,4 +151,4 @@ std::wstring asRead(std::wstring_view value, Span part) {
     return out;
 }
 
-} // namespace watch
+} // namespace question

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace watch {
+namespace question {
 
 // A host label as browsers map it before they encode it (UTS #46, without
 // its transitional rules): in lower case, compatibility forms folded to
@@ -10,4 +10,4 @@ namespace watch {
 // A character that the browser refuses in a host stays as it is.
 std::vector<std::uint32_t> mappedLabel(const std::vector<std::uint32_t>& label);
 
-} // namespace watch
+} // namespace question

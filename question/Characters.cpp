@@ -1,9 +1,9 @@
-#include "watch/Characters.h"
+#include "question/Characters.h"
 
 #include <algorithm>
 #include <iterator>
 
-namespace watch::chars {
+namespace question::chars {
 
 namespace u = unicode;
 
@@ -47,4 +47,4 @@ size_t codePointsIn(std::wstring_view s, size_t from, size_t to) {
     return to - from - pairs;
 }
 
-} // namespace watch::chars
+} // namespace question::chars

@@ -1,4 +1,4 @@
-#include "watch/IdnaMapping.h"
+#include "question/IdnaMapping.h"
 
 #include <algorithm>
 #include <iterator>
@@ -6,7 +6,7 @@
 
 #include "varnok_unicode_tables.h"
 
-namespace watch {
+namespace question {
 namespace {
 
 namespace u = unicode;
@@ -88,4 +88,4 @@ std::vector<std::uint32_t> mappedLabel(const std::vector<std::uint32_t>& label) 
     return out;
 }
 
-} // namespace watch
+} // namespace question

@@ -1,12 +1,12 @@
-#include "watch/Escaping.h"
+#include "question/Escaping.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
 
-#include "watch/Characters.h"
+#include "question/Characters.h"
 
-namespace watch {
+namespace question {
 namespace {
 
 namespace u = unicode;
@@ -113,4 +113,4 @@ std::vector<Piece> tailOf(std::wstring_view s, size_t limit, size_t budget, bool
     return out;
 }
 
-} // namespace watch
+} // namespace question

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "store/Shortcuts.h"
-#include "watch/QuestionText.h"
+#include "question/QuestionText.h"
 
-namespace watch {
+namespace question {
 
 // The question about browser shortcuts that open something new, in the
 // start page's voice: each shortcut's name and what it now opens, each shown
@@ -16,4 +16,4 @@ std::wstring shortcutQuestion(const std::vector<store::ShortcutChange>& changes,
 // told, with OK alone.
 std::wstring shortcutNotice(const std::vector<store::ShortcutChange>& changes, const Display& display = kDisplays[0]);
 
-} // namespace watch
+} // namespace question

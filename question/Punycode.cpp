@@ -1,8 +1,8 @@
-#include "watch/Punycode.h"
+#include "question/Punycode.h"
 
 #include <algorithm>
 
-namespace watch {
+namespace question {
 namespace {
 
 constexpr std::uint64_t kBase = 36, kTMin = 1, kTMax = 26, kSkew = 38, kDamp = 700;
@@ -53,4 +53,4 @@ std::wstring punycode(const std::vector<std::uint32_t>& label) {
     return out;
 }
 
-} // namespace watch
+} // namespace question

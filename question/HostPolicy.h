@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace watch {
+namespace question {
 
 // The characters of a host label (or of a user name's) that decide how it
 // is shown: those the display shows as themselves. What is escaped anyway
@@ -37,4 +37,4 @@ bool readableTopLevel(const Label& label, const std::vector<Label>& others);
 // reads it, all its characters.
 std::wstring asciiForm(const Label& label);
 
-} // namespace watch
+} // namespace question

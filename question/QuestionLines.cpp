@@ -1,8 +1,8 @@
-#include "watch/QuestionLines.h"
+#include "question/QuestionLines.h"
 
 #include <string_view>
 
-namespace watch {
+namespace question {
 
 void QuestionLines::breakBefore(size_t length) {
     while (run_ && length_ > 0 && length_ + length > run_) {
@@ -42,4 +42,4 @@ void QuestionLines::putMarker(const std::wstring& text) {
     divide_ = std::wstring::npos;
 }
 
-} // namespace watch
+} // namespace question

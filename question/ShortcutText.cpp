@@ -1,6 +1,6 @@
-#include "watch/ShortcutText.h"
+#include "question/ShortcutText.h"
 
-namespace watch {
+namespace question {
 namespace {
 
 using platform::ShortcutPlace;
@@ -48,4 +48,4 @@ std::wstring shortcutNotice(const std::vector<store::ShortcutChange>& changes, c
     return allNews(changes, display) + L" Only an administrator can undo this.";
 }
 
-} // namespace watch
+} // namespace question

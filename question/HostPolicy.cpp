@@ -1,14 +1,14 @@
-#include "watch/HostPolicy.h"
+#include "question/HostPolicy.h"
 
 #include <algorithm>
 #include <iterator>
 #include <string_view>
 
-#include "watch/Characters.h"
-#include "watch/IdnaMapping.h"
-#include "watch/Punycode.h"
+#include "question/Characters.h"
+#include "question/IdnaMapping.h"
+#include "question/Punycode.h"
 
-namespace watch {
+namespace question {
 namespace {
 
 namespace u = unicode;
@@ -129,4 +129,4 @@ std::wstring asciiForm(const Label& label) {
     return L"xn--" + punycode(mapped);
 }
 
-} // namespace watch
+} // namespace question

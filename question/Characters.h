@@ -7,7 +7,7 @@
 
 // What the question's display knows of a character, from the tables made
 // when Varnok is built, and code points read out of UTF-16 text.
-namespace watch::chars {
+namespace question::chars {
 
 struct Props {
     std::uint8_t flags;     // unicode::kMark, kEscape and the rest
@@ -31,4 +31,4 @@ size_t startBefore(std::wstring_view s, size_t end);
 // How many code points [from, to) holds, a lone surrogate counting as one.
 size_t codePointsIn(std::wstring_view s, size_t from, size_t to);
 
-} // namespace watch::chars
+} // namespace question::chars

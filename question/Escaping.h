@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace watch {
+namespace question {
 
 // One letter of the value with the marks kept on it, or one escape, and how
 // it is shown; [from, to) in the value.
@@ -32,4 +32,4 @@ std::vector<Piece> tailOf(std::wstring_view s, size_t limit, size_t budget, bool
 size_t shownLength(const std::vector<Piece>& pieces);
 void append(std::vector<Piece>& to, std::vector<Piece> more);
 
-} // namespace watch
+} // namespace question

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace watch {
+namespace question {
 
 // A part of the stored value: [from, to).
 struct Span {
@@ -41,4 +41,4 @@ inline bool droppedInside(wchar_t c) { return c == L'\t' || c == L'\n' || c == L
 // A part's text as the browser reads it, without what it drops.
 std::wstring asRead(std::wstring_view value, Span part);
 
-} // namespace watch
+} // namespace question

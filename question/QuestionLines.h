@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "watch/Escaping.h"
+#include "question/Escaping.h"
 
-namespace watch {
+namespace question {
 
 // The question's text, line by line: a run without spaces is broken before
 // it passes the display's limit, after the run's last character where
@@ -28,4 +28,4 @@ private:
     std::wstring out_;
 };
 
-} // namespace watch
+} // namespace question

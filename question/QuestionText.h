@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <string>
 
-namespace watch {
+namespace question {
 
 // How much of a value the question shows, and how: the first that fits on
 // the screen is used, the last whatever the screen.
@@ -36,4 +36,4 @@ inline constexpr size_t kLongestShown = kDisplays[0].longest;
 // and No use the value as stored.
 std::wstring shownInQuestion(const std::wstring& value, const Display& display = kDisplays[0]);
 
-} // namespace watch
+} // namespace question
