@@ -1,0 +1,41 @@
+#pragma once
+// One thing that decides what Internet Explorer opens at its start, as the
+// watch sees it: its whole value as one text, compared exactly, read and put
+// back through the store. The watch keeps a reference for each source and
+// applies the same rules to all of them (WatchState.h); a source only knows
+// its value and how to speak of it.
+#include <string>
+
+#include "watch/QuestionText.h"
+
+namespace watch {
+
+class Source {
+public:
+    // How a value other than the reference is dealt with.
+    enum class Treatment {
+        Ask,    // a question; No puts the reference back
+        Accept, // made the reference unasked (a change that opens nothing new)
+        Tell,   // told once in a box with OK only, made the reference: nothing the user may undo
+    };
+
+    virtual ~Source() = default;
+    // The value as it stands. A failure reads as a value of its own (the
+    // empty text for a value that is missing), never as an exception.
+    virtual std::wstring read() = 0;
+    // Through the path, not a handle kept open from the last read: what a
+    // write to the path left there.
+    virtual std::wstring readAfresh() { return read(); }
+    // Puts a value back; false when refused. Never asked of a source that tells.
+    virtual bool write(const std::wstring& value) = 0;
+    virtual Treatment treatment(const std::wstring& reference, const std::wstring& value) const {
+        (void)reference, (void)value;
+        return Treatment::Ask;
+    }
+    // The question (or, for Tell, the message) about a new value, every
+    // address in it shown at this display.
+    virtual std::wstring question(const std::wstring& reference, const std::wstring& value,
+                                  const Display& display) const = 0;
+};
+
+} // namespace watch
