@@ -46,7 +46,7 @@ public:
     // is written back now. Nothing else is written, and no tick runs after it.
     void sessionEnding() { dispatch({Event::SessionEnd}); }
 
-    bool asking() const { return state_.phase == Phase::Asking || state_.phase == Phase::Confirming; }
+    bool asking() const { return state_.in<phase::Asking>() || state_.in<phase::Confirming>(); }
     bool wantsChangeSignals() const { return listening(state_, clock_.now()); }
 
 private:

@@ -4,9 +4,15 @@
 // Change box, the end) gives the next state and what to do, so each case is
 // a row of a table, not another flag. Nothing here touches a window or the
 // registry; `Watch` performs the actions and feeds their outcomes back.
+//
+// The state is made of parts that each hold only what their case needs:
+// the phase (which box is open), the refusals (what the user's Nos have
+// earned against the writer) and the pacing of the write war. A part that
+// does not exist cannot be out of date.
 #include <chrono>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace watch {
@@ -24,50 +30,113 @@ inline constexpr Time kMinute = std::chrono::minutes(1);
 // the pace of the program that drives it.
 inline constexpr Time kFirstPause{25}, kLongestPause{1000};
 
-enum class Phase {
-    Idle,       // no box of the watch is open
-    Asking,     // the question is open
-    Confirming, // Yes was answered; its confirmation is open
-    Changing,   // the Change box is open
-    Ended,      // the session or the program is ending: nothing more is done
+// Which box of the watch is open.
+namespace phase {
+struct Idle {
+    bool operator==(const Idle&) const = default;
+};
+struct Asking { // the question is open
+    std::wstring value; // the value it shows
+    bool operator==(const Asking&) const = default;
+};
+struct Confirming { // Yes was answered; its confirmation is open
+    bool operator==(const Confirming&) const = default;
+};
+struct Changing { // the Change box is open
+    bool operator==(const Changing&) const = default;
+};
+struct Ended { // the session or the program is ending: nothing more is done
+    bool operator==(const Ended&) const = default;
+};
+} // namespace phase
+using Phase = std::variant<phase::Idle, phase::Asking, phase::Confirming, phase::Changing, phase::Ended>;
+
+// What the user's Nos have earned against whoever writes the value. Its moves,
+// all made by `nextRefusals`:
+//
+//   None  --No-------------------------------------------> OneNo
+//   OneNo --a minute after its No------------------------> None
+//   OneNo --No (to another value, within the minute)-----> Hold
+//   Hold  --No, or a foreign value read------------------> Hold (its times moved on)
+//   Hold  --a minute without a foreign value-------------> Wary
+//   Wary  --No-------------------------------------------> Hold
+//   Wary  --a minute more--------------------------------> None
+//   any   --Disable----------------------------------------> None
+//
+// Time counts only while no question is open: the minute is counted to the
+// change asked about, not to a slow answer.
+namespace refusal {
+struct None {
+    bool operator==(const None&) const = default;
+};
+// One No within the minute: that value is put back unasked.
+struct OneNo {
+    std::wstring value; // the value answered No
+    Time at{0};         // when
+    bool operator==(const OneNo&) const = default;
+};
+// Two Nos within a minute: every foreign value is put back unasked until a
+// minute after the last No. The next one after that is asked about, and a No
+// to it holds again at once, so a writer that varies what it writes gets one
+// question a minute. A minute without a foreign value ends it.
+struct Hold {
+    Time lastNo{0};
+    Time lastForeign{0}; // when a foreign value was last read in the hold
+    bool operator==(const Hold&) const = default;
+};
+// For the minute after a hold ended: one No starts it again, so that a
+// writer gains no second question by keeping quiet for a minute.
+struct Wary {
+    Time until{0};
+    bool operator==(const Wary&) const = default;
+};
+} // namespace refusal
+using Refusals = std::variant<refusal::None, refusal::OneNo, refusal::Hold, refusal::Wary>;
+
+// What moves the refusals on.
+struct RefusalCause {
+    enum Kind {
+        Elapsed, // time has passed
+        No,      // value: the value answered No
+        Foreign, // a value other than the reference was read
+        Forget,  // the watch was suspended
+    } kind;
+    std::wstring value{};
 };
 
-// What the user's Nos have earned against whoever writes the value.
-enum class Guard {
-    None,
-    // One No within the minute: that value is put back unasked.
-    OneNo,
-    // Two Nos within a minute: every foreign value is put back unasked until
-    // a minute after the last No. The next one after that is asked about, and
-    // a No to it holds again at once, so a writer that varies what it writes
-    // gets one question a minute. A minute without a foreign value ends it.
-    Hold,
-    // For the minute after a hold ended: one No starts it again, so that a
-    // writer gains no second question by keeping quiet for a minute.
-    Wary,
+Refusals nextRefusals(const Refusals& refusals, const RefusalCause& cause, Time now);
+
+// Whether a value read now is put back without a question.
+bool holds(const Refusals& refusals, const std::wstring& value, Time now);
+
+// The write war's pacing: the last pause, its end, and whether a held value
+// came back within it.
+struct Pacing {
+    Time pace{0}, until{0};
+    bool cameBack = false;
+    bool operator==(const Pacing&) const = default;
 };
 
-struct State {
-    std::wstring reference;
-    Phase phase = Phase::Idle;
-    bool suspended = false;
-    std::wstring asked; // Asking: the value the question shows
-    Guard guard = Guard::None;
-    std::wstring rejected;   // OneNo: the value answered No
-    Time lastNo{0};          // OneNo, Hold
-    Time lastForeign{0};     // Hold, Wary: when a foreign value was last read in the hold
+// What the watch has learnt since it began watching; suspending forgets it.
+struct Memory {
+    Refusals refusals;
     // The value standing after a restore that did not take. Outside a hold
     // the user is asked about it again at once; in a hold it is tried again
     // whenever it is read. Another value is dealt with as any other.
     std::optional<std::wstring> failing;
-    // The write war's pacing: the last pause, its end, and whether a held
-    // value came back within it.
-    Time pace{0}, pausedUntil{0};
-    bool cameBack = false;
-
-    bool operator==(const State&) const = default;
+    Pacing pacing;
+    bool operator==(const Memory&) const = default;
 };
 
+struct State {
+    std::wstring reference;
+    Phase phase;
+    std::optional<Memory> watching = Memory{}; // empty while suspended
+
+    bool suspended() const { return !watching; }
+    template <class P> bool in() const { return std::holds_alternative<P>(phase); }
+    bool operator==(const State&) const = default;
+};
 struct Event {
     enum Kind {
         Begin,       // value: the first reference

@@ -22,20 +22,19 @@ const std::wstring R = L"http://ref.example/", A = L"http://a.example/", B = L"h
 using Change = std::function<void(State&)>;
 Change operator+(Change a, Change b) { return [=](State& s) { a(s), b(s); }; }
 const Change same = [](State&) {};
-Change phase(Phase p, std::wstring asked = {}) { return [=](State& s) { s.phase = p, s.asked = asked; }; }
-Change asking(const std::wstring& v) { return phase(Phase::Asking, v); }
-const Change idle = phase(Phase::Idle);
-Change guard(Guard g, Time lastNo = {}, std::wstring rejected = {}, Time lastForeign = {}) {
-    return [=](State& s) { s.guard = g, s.lastNo = lastNo, s.rejected = rejected, s.lastForeign = lastForeign; };
-}
-Change oneNo(const std::wstring& v, Time at) { return guard(Guard::OneNo, at, v); }
-Change hold(Time lastNo, Time lastForeign) { return guard(Guard::Hold, lastNo, {}, lastForeign); }
-Change failing(std::optional<std::wstring> v) { return [=](State& s) { s.failing = v; }; }
+Change in(Phase p) { return [=](State& s) { s.phase = p; }; }
+Change asking(const std::wstring& v) { return in(phase::Asking{v}); }
+const Change idle = in(phase::Idle{});
+Change refusals(Refusals r) { return [=](State& s) { s.watching->refusals = r; }; }
+const Change forgiven = refusals(refusal::None{});
+Change oneNo(const std::wstring& v, Time at) { return refusals(refusal::OneNo{v, at}); }
+Change hold(Time lastNo, Time lastForeign) { return refusals(refusal::Hold{lastNo, lastForeign}); }
+Change failing(std::optional<std::wstring> v) { return [=](State& s) { s.watching->failing = v; }; }
 Change paced(Time pace, Time until, bool cameBack = false) {
-    return [=](State& s) { s.pace = pace, s.pausedUntil = until, s.cameBack = cameBack; };
+    return [=](State& s) { s.watching->pacing = {pace, until, cameBack}; };
 }
 Change reference(const std::wstring& v) { return [=](State& s) { s.reference = v; }; }
-Change suspended(bool on) { return [=](State& s) { s.suspended = on; }; }
+Change suspended(bool on) { return [=](State& s) { if (on) s.watching.reset(); else s.watching.emplace(); }; }
 
 Action act(Action::Kind k, std::wstring text = {}) { return {k, std::move(text)}; }
 Action wakeAt(Time at) { return {Action::WakeAt, {}, at}; }
@@ -55,11 +54,19 @@ struct Row {
 namespace watch {
 // What a failed row saw.
 void PrintTo(const State& s, std::ostream* os) {
-    *os << "{phase " << int(s.phase) << " asked " << testing::PrintToString(s.asked) << " suspended " << s.suspended
-        << " guard " << int(s.guard) << " rejected " << testing::PrintToString(s.rejected) << " lastNo "
-        << s.lastNo.count() << " lastForeign " << s.lastForeign.count() << " failing "
-        << testing::PrintToString(s.failing.value_or(L"-")) << " pace " << s.pace.count() << " until "
-        << s.pausedUntil.count() << " cameBack " << s.cameBack << " reference " << testing::PrintToString(s.reference) << "}";
+    *os << "{reference " << testing::PrintToString(s.reference) << " phase " << s.phase.index();
+    if (const auto* a = std::get_if<phase::Asking>(&s.phase)) *os << " " << testing::PrintToString(a->value);
+    if (!s.watching) return void(*os << " suspended}");
+    const Memory& m = *s.watching;
+    *os << " refusals " << m.refusals.index();
+    std::visit([&](const auto& r) {
+        using R = std::decay_t<decltype(r)>;
+        if constexpr (std::is_same_v<R, refusal::OneNo>) *os << " " << testing::PrintToString(r.value) << " at " << r.at.count();
+        if constexpr (std::is_same_v<R, refusal::Hold>) *os << " lastNo " << r.lastNo.count() << " lastForeign " << r.lastForeign.count();
+        if constexpr (std::is_same_v<R, refusal::Wary>) *os << " until " << r.until.count();
+    }, m.refusals);
+    *os << " failing " << testing::PrintToString(m.failing.value_or(L"-")) << " pace " << m.pacing.pace.count()
+        << " until " << m.pacing.until.count() << " cameBack " << m.pacing.cameBack << "}";
 }
 void PrintTo(const Action& a, std::ostream* os) { *os << int(a.kind) << " " << testing::PrintToString(a.text) << " " << a.at.count(); }
 } // namespace watch
@@ -82,14 +89,14 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(2), no, idle + oneNo(A, sec(2)), {restore(A)}},
           {sec(2), {Event::Restored, A}, same, {}},
           {sec(3), b, asking(B), {ask(B)}},
-          {sec(4), yes, reference(B) + phase(Phase::Confirming), {act(Action::ShowReference, B), act(Action::Confirm)}},
+          {sec(4), yes, reference(B) + in(phase::Confirming{}), {act(Action::ShowReference, B), act(Action::Confirm)}},
           {sec(4), t, same, {}},
           {sec(5), {Event::Confirmed}, idle, {tick}}}},
         {"a No holds its value a minute from the answer; another value is asked; the minute counts to the question",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
           {sec(60), a, paced(ms(25), sec(60) + ms(25)), {restore(A)}},
-          {sec(61), a, guard(Guard::None) + asking(A), {ask(A)}},
+          {sec(61), a, forgiven + asking(A), {ask(A)}},
           {sec(200), no, idle + oneNo(A, sec(200)), {restore(A)}},
           {sec(210), b, asking(B), {ask(B)}},
           {sec(300), no, idle + hold(sec(300), sec(300)), {restore(B)}}}},
@@ -104,9 +111,9 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(64), no, idle + hold(sec(64), sec(64)), {restore(A)}},
           {sec(123), b, hold(sec(64), sec(123)) + paced(ms(25), sec(123) + ms(25)), {restore(B)}},
           // Quiet for a minute: the hold is over, and for a minute more one No starts it again.
-          {sec(183), c, guard(Guard::Wary, sec(64), {}, sec(123)) + asking(C), {ask(C)}},
+          {sec(183), c, refusals(refusal::Wary{sec(243)}) + asking(C), {ask(C)}},
           {sec(184), no, idle + hold(sec(184), sec(184)), {restore(C)}},
-          {sec(400), a, guard(Guard::None) + asking(A), {ask(A)}}}},
+          {sec(400), a, forgiven + asking(A), {ask(A)}}}},
         {"a value back within the pause waits for its end, which wakes the watch; each pause twice the last",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(0), no, idle + oneNo(A, sec(0)), {restore(A)}},
@@ -125,7 +132,7 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
           {sec(1), {Event::NotRestored, A}, failing(A), {tick}},
           {sec(1), b, failing({}) + asking(B), {ask(B)}},
-          {sec(2), yes, reference(B) + phase(Phase::Confirming), {act(Action::ShowReference, B), act(Action::Confirm)}},
+          {sec(2), yes, reference(B) + in(phase::Confirming{}), {act(Action::ShowReference, B), act(Action::Confirm)}},
           {sec(2), {Event::Confirmed}, idle, {tick}},
           {sec(3), a, paced(ms(25), sec(3) + ms(25)), {restore(A)}},
           {sec(3), {Event::NotRestored, A}, failing(A), {tick}},
@@ -146,7 +153,7 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
           {sec(2), b, asking(B), {ask(B)}},
-          {sec(3), toggle, suspended(true) + guard(Guard::None), {act(Action::Suspend)}},
+          {sec(3), toggle, suspended(true), {act(Action::Suspend)}},
           {sec(4), no, idle, {restore(B)}},
           {sec(4), {Event::NotRestored, B}, same, {}},
           {sec(5), t, same, {}},
@@ -157,31 +164,31 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), {Event::ChangeBegun}, same, {}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
-          {sec(2), {Event::ChangeBegun}, phase(Phase::Changing), {act(Action::InputBox)}},
+          {sec(2), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
           {sec(3), t, same, {}},
           {sec(4), {Event::ChangeEnded, M}, reference(M) + idle,
            {act(Action::Write, M), act(Action::ShowReference, M), tick}},
           {sec(5), a, paced(ms(25), sec(5) + ms(25)), {restore(A)}},
           {sec(5), {Event::NotRestored, A}, failing(A), {tick}},
-          {sec(6), {Event::ChangeBegun}, phase(Phase::Changing), {act(Action::InputBox)}},
+          {sec(6), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
           {sec(7), {Event::ChangeEnded, L""}, idle, {tick}},
-          {sec(8), {Event::ChangeBegun}, phase(Phase::Changing), {act(Action::InputBox)}},
-          {sec(9), {Event::SessionEnd}, phase(Phase::Ended), {act(Action::Write, M)}}}},
+          {sec(8), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
+          {sec(9), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, M)}}}},
         {"the end: an open question counts as No, and nothing happens after",
          {{sec(0), a, asking(A), {ask(A)}},
-          {sec(1), {Event::SessionEnd}, phase(Phase::Ended, A), {act(Action::Write, R)}},
+          {sec(1), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, R)}},
           {sec(1), yes, same, {}},
           {sec(2), t, same, {}}}},
         {"the end with the confirmation open puts the reference back over what was written meanwhile, unread",
          {{sec(0), a, asking(A), {ask(A)}},
-          {sec(1), yes, reference(A) + phase(Phase::Confirming), {act(Action::ShowReference, A), act(Action::Confirm)}},
-          {sec(2), {Event::SessionEnd}, phase(Phase::Ended), {act(Action::Write, A)}}}},
+          {sec(1), yes, reference(A) + in(phase::Confirming{}), {act(Action::ShowReference, A), act(Action::Confirm)}},
+          {sec(2), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, A)}}}},
         {"the end while a held value waits out its pause puts the reference back",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(0), no, idle + oneNo(A, sec(0)), {restore(A)}},
           {ms(100), a, paced(ms(25), ms(125)), {restore(A)}},
           {ms(105), a, paced(ms(25), ms(125), true), {wakeAt(ms(125))}},
-          {ms(110), {Event::SessionEnd}, phase(Phase::Ended), {act(Action::Write, R)}}}},
+          {ms(110), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, R)}}}},
     };
     for (const auto& sc : scenarios) {
         State before, expected;
@@ -194,6 +201,38 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
             EXPECT_EQ(actions, step.actions) << sc.what << ", step " << i;
             before = expected;
         }
+    }
+}
+
+// The refusals' moves as listed in WatchState.h, each with its cause.
+TEST(WatchStateTable, RefusalMoves) {
+    using refusal::None, refusal::OneNo, refusal::Hold, refusal::Wary;
+    const RefusalCause elapsed{RefusalCause::Elapsed}, noToA{RefusalCause::No, A}, foreign{RefusalCause::Foreign, B};
+    const struct {
+        Refusals from;
+        RefusalCause cause;
+        Time at;
+        Refusals to;
+    } rows[] = {
+        {None{}, noToA, sec(5), OneNo{A, sec(5)}},
+        {None{}, elapsed, sec(500), None{}},
+        {OneNo{A, sec(5)}, elapsed, sec(64), OneNo{A, sec(5)}},
+        {OneNo{A, sec(5)}, elapsed, sec(65), None{}},
+        {OneNo{B, sec(5)}, noToA, sec(6), Hold{sec(6), sec(6)}},
+        {OneNo{B, sec(5)}, foreign, sec(6), OneNo{B, sec(5)}},
+        {Hold{sec(6), sec(6)}, foreign, sec(30), Hold{sec(6), sec(30)}},
+        {Hold{sec(6), sec(30)}, noToA, sec(40), Hold{sec(40), sec(40)}},
+        {Hold{sec(6), sec(30)}, elapsed, sec(89), Hold{sec(6), sec(30)}},
+        {Hold{sec(6), sec(30)}, elapsed, sec(90), Wary{sec(150)}},
+        {Hold{sec(6), sec(30)}, elapsed, sec(150), None{}},
+        {Wary{sec(150)}, noToA, sec(100), Hold{sec(100), sec(100)}},
+        {Wary{sec(150)}, foreign, sec(100), Wary{sec(150)}},
+        {Wary{sec(150)}, elapsed, sec(150), None{}},
+        {Hold{sec(6), sec(30)}, {RefusalCause::Forget}, sec(31), None{}},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(nextRefusals(r.from, r.cause, r.at), r.to)
+            << "from " << r.from.index() << " cause " << r.cause.kind << " at " << r.at.count();
     }
 }
 
