@@ -68,6 +68,13 @@ std::wstring HomeTabsSource::question(const std::wstring& reference, const std::
     return text + L" Do you wish to keep this setting?";
 }
 
+// Off where it is off already writes nothing: a key that was never there
+// is not made for it.
+bool LastSessionSource::write(const std::wstring& value) {
+    const bool on = !value.empty();
+    return (!on && !store::readLastSession(registry_)) || store::writeLastSession(registry_, on);
+}
+
 std::wstring LastSessionSource::question(const std::wstring&, const std::wstring&, const Display&) const {
     return L"Internet Explorer has been set to open the last session instead of the HomePage! Do you wish to keep this "
            L"setting?";

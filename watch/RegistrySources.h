@@ -15,6 +15,7 @@ namespace watch {
 class StartPageSource final : public Source {
 public:
     explicit StartPageSource(const RegEdit& store) : store_(store) {}
+    Role role() const override { return Role::StartPage; }
     std::wstring read() override { return store_.ReadStartPage(StartPageKey); }
     std::wstring readAfresh() override { return store_.ReadStartPageAfresh(StartPageKey); }
     bool write(const std::wstring& value) override { return store_.WriteStartPage(StartPageKey, value); }
@@ -29,6 +30,7 @@ private:
 class HomeTabsSource final : public Source {
 public:
     explicit HomeTabsSource(platform::Registry& registry) : registry_(registry) {}
+    Role role() const override { return Role::HomeTabs; }
     std::wstring read() override;
     bool write(const std::wstring& value) override;
     std::wstring question(const std::wstring& reference, const std::wstring& value, const Display& d) const override;
@@ -45,7 +47,7 @@ class LastSessionSource final : public Source {
 public:
     explicit LastSessionSource(platform::Registry& registry) : registry_(registry) {}
     std::wstring read() override { return store::readLastSession(registry_) ? L"1" : L""; }
-    bool write(const std::wstring& value) override { return store::writeLastSession(registry_, !value.empty()); }
+    bool write(const std::wstring& value) override;
     Treatment treatment(const std::wstring&, const std::wstring& value) const override {
         return value.empty() ? Treatment::Accept : Treatment::Ask;
     }
@@ -61,6 +63,8 @@ private:
 class PolicySource final : public Source {
 public:
     explicit PolicySource(platform::Registry& registry) : registry_(registry) {}
+    Role role() const override { return Role::Policies; }
+    bool tellsOnly() const override { return true; }
     std::wstring read() override { return serialize(store::readPolicies(registry_)); }
     bool write(const std::wstring&) override { return false; }
     Treatment treatment(const std::wstring&, const std::wstring& value) const override {

@@ -7,16 +7,18 @@
 #include <string>
 
 #include "watch/QuestionText.h"
+#include "watch/WatchState.h"
 
 namespace watch {
 
 class Source {
 public:
-    // How a value other than the reference is dealt with.
-    enum class Treatment {
-        Ask,    // a question; No puts the reference back
-        Accept, // made the reference unasked (a change that opens nothing new)
-        Tell,   // told once in a box with OK only, made the reference: nothing the user may undo
+    // What the main window makes of a source's reference, beside the rest.
+    enum class Role {
+        StartPage, // shown as the page; written by the Change box
+        HomeTabs,  // counted beside it
+        Policies,  // shown in its place when it forces anything
+        Other,
     };
 
     virtual ~Source() = default;
@@ -28,6 +30,10 @@ public:
     virtual std::wstring readAfresh() { return read(); }
     // Puts a value back; false when refused. Never asked of a source that tells.
     virtual bool write(const std::wstring& value) = 0;
+    virtual Role role() const { return Role::Other; }
+    // A source that is only ever told about (a policy): never written.
+    virtual bool tellsOnly() const { return false; }
+    // How a value other than the reference is dealt with (WatchState.h).
     virtual Treatment treatment(const std::wstring& reference, const std::wstring& value) const {
         (void)reference, (void)value;
         return Treatment::Ask;

@@ -25,16 +25,16 @@ const Change same = [](State&) {};
 Change in(Phase p) { return [=](State& s) { s.phase = p; }; }
 Change asking(const std::wstring& v) { return in(phase::Asking{v}); }
 const Change idle = in(phase::Idle{});
-Change refusals(Refusals r) { return [=](State& s) { s.watching->refusals = r; }; }
+Change refusals(Refusals r) { return [=](State& s) { (*s.watching)[0].refusals = r; }; }
 const Change forgiven = refusals(refusal::None{});
 Change oneNo(const std::wstring& v, Time at) { return refusals(refusal::OneNo{v, at}); }
 Change hold(Time lastNo, Time lastForeign) { return refusals(refusal::Hold{lastNo, lastForeign}); }
-Change failing(std::optional<std::wstring> v) { return [=](State& s) { s.watching->failing = v; }; }
+Change failing(std::optional<std::wstring> v) { return [=](State& s) { (*s.watching)[0].failing = v; }; }
 Change paced(Time pace, Time until, bool cameBack = false) {
-    return [=](State& s) { s.watching->pacing = {pace, until, cameBack}; };
+    return [=](State& s) { (*s.watching)[0].pacing = {pace, until, cameBack}; };
 }
-Change reference(const std::wstring& v) { return [=](State& s) { s.reference = v; }; }
-Change suspended(bool on) { return [=](State& s) { if (on) s.watching.reset(); else s.watching.emplace(); }; }
+Change reference(const std::wstring& v) { return [=](State& s) { s.watched[0].reference = v; }; }
+Change suspended(bool on) { return [=](State& s) { if (on) s.watching.reset(); else s.watching.emplace(s.watched.size()); }; }
 
 Action act(Action::Kind k, std::wstring text = {}) { return {k, std::move(text)}; }
 Action wakeAt(Time at) { return {Action::WakeAt, {}, at}; }
@@ -54,10 +54,10 @@ struct Row {
 namespace watch {
 // What a failed row saw.
 void PrintTo(const State& s, std::ostream* os) {
-    *os << "{reference " << testing::PrintToString(s.reference) << " phase " << s.phase.index();
+    *os << "{reference " << testing::PrintToString(s.watched[0].reference) << " phase " << s.phase.index();
     if (const auto* a = std::get_if<phase::Asking>(&s.phase)) *os << " " << testing::PrintToString(a->value);
     if (!s.watching) return void(*os << " suspended}");
-    const Memory& m = *s.watching;
+    const Memory& m = (*s.watching)[0];
     *os << " refusals " << m.refusals.index();
     std::visit([&](const auto& r) {
         using R = std::decay_t<decltype(r)>;
@@ -192,7 +192,7 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
     };
     for (const auto& sc : scenarios) {
         State before, expected;
-        before.reference = expected.reference = R;
+        before.watched[0].reference = expected.watched[0].reference = R;
         for (size_t i = 0; i < sc.steps.size(); ++i) {
             const auto& step = sc.steps[i];
             step.change(expected);
@@ -290,8 +290,9 @@ TEST_F(WatchTest, DifferencesThatCount) {
         {"unreadable at start-up, readable now", L"", L"http://a.example/", L"http://a.example/"},
     };
     for (const auto& c : cases) {
-        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
-        fresh.begin(c.reference);
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
+        page.set(c.reference);
+        fresh.begin();
         if (c.value) page.set(*c.value); else page.erase();
         dialogs.shown.clear();
         fresh.Timer1_Timer();
@@ -352,7 +353,7 @@ TEST_F(WatchTest, EventsWhileTheQuestionIsOpen) {
 // A write refused, or undone before it is read back, is no restore.
 TEST_F(WatchTest, ARestoreIsReadBack) {
     for (const bool refused : {true, false}) {
-        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
         page.set(L"http://evil.example/");
         registry.failWrites = refused;
         registry.afterWrite = [&] { page.set(L"http://evil.example/"); };
@@ -379,11 +380,11 @@ TEST_F(WatchTest, APauseEndsWithAWakeUp) {
         watch.Timer1_Timer();
     }
     EXPECT_EQ(timer1.delayed, ms(20));
-    EXPECT_FALSE(watch.wantsChangeSignals());
+    EXPECT_FALSE(watch.wantsChangeSignals(0));
     EXPECT_EQ(stored(), A);
     clock.at += ms(20);
     watch.Timer1_Timer();
     EXPECT_EQ(stored(), R);
-    EXPECT_TRUE(watch.wantsChangeSignals());
+    EXPECT_TRUE(watch.wantsChangeSignals(0));
     EXPECT_EQ(dialogs.questions(), 1u);
 }
