@@ -26,6 +26,7 @@ enum RegistryType : std::uint32_t {
 struct RegistryData {
     std::uint32_t type = RegNone;
     std::vector<std::uint8_t> bytes;
+    bool operator==(const RegistryData&) const = default;
 };
 
 class Registry {

@@ -26,4 +26,10 @@ protected:
     FakeClock clock;
     ScriptedDialogs dialogs;
     watch::Watch watch{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
+    // Everything that decides what opens, as the program watches it.
+    watch::HomeTabsSource tabs{registry};
+    watch::LastSessionSource lastSession{registry};
+    watch::PolicySource policies{registry};
+    watch::Watch everything{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs,
+                            {&startPage, &tabs, &lastSession, &policies}, clock};
 };
