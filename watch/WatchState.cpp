@@ -8,118 +8,147 @@ namespace {
 
 using Actions = std::vector<Action>;
 
-// What has run out by now. Not while the question is open: the minute is
-// counted to the change asked about, not to a slow answer.
-void age(State& s, Time now) {
-    if (s.phase == Phase::Asking) return;
-    if (s.guard == Guard::Hold && now >= s.lastForeign + kMinute) s.guard = Guard::Wary;
-    if ((s.guard == Guard::OneNo && now >= s.lastNo + kMinute) ||
-        (s.guard == Guard::Wary && now >= s.lastForeign + 2 * kMinute)) {
-        s.guard = Guard::None;
-        s.rejected.clear();
-        s.lastNo = s.lastForeign = Time{0};
-    }
-}
-
-// A No is remembered against the writer: the first for its value, a second
-// within the minute (or the first just after a hold) for whatever it writes.
-void rememberNo(State& s, const std::wstring& value, Time now) {
-    if (s.guard == Guard::None) {
-        s.guard = Guard::OneNo;
-        s.rejected = value;
-    } else {
-        s.guard = Guard::Hold;
-        s.rejected.clear();
-        s.lastForeign = now;
-    }
-    s.lastNo = now;
+// A minute run out moves the refusals on; a long silence may end two states
+// at once (a hold, then the wariness after it).
+Refusals elapsed(Refusals r, Time now) {
+    if (const auto* hold = std::get_if<refusal::Hold>(&r); hold && now >= hold->lastForeign + kMinute)
+        r = refusal::Wary{hold->lastForeign + 2 * kMinute};
+    if (const auto* one = std::get_if<refusal::OneNo>(&r); one && now >= one->at + kMinute) r = refusal::None{};
+    if (const auto* wary = std::get_if<refusal::Wary>(&r); wary && now >= wary->until) r = refusal::None{};
+    return r;
 }
 
 // Put back without a question, but never at the other program's pace: a
 // value back within the pause after its restore waits for the pause to end.
-void restoreUnasked(State& s, Actions& out, const std::wstring& value, Time now) {
-    if (now < s.pausedUntil) {
-        s.cameBack = true;
-        out.push_back({Action::WakeAt, {}, s.pausedUntil});
+void restoreUnasked(Pacing& p, Actions& out, const std::wstring& value, size_t source, Time now) {
+    if (now < p.until) {
+        p.cameBack = true;
+        out.push_back({Action::WakeAt, {}, p.until, source});
         return;
     }
-    s.pace = s.cameBack ? std::min(std::max(s.pace * 2, kFirstPause), kLongestPause) : kFirstPause;
-    s.cameBack = false;
-    s.pausedUntil = now + s.pace;
-    out.push_back({Action::Restore, value});
+    p.pace = p.cameBack ? std::min(std::max(p.pace * 2, kFirstPause), kLongestPause) : kFirstPause;
+    p.cameBack = false;
+    p.until = now + p.pace;
+    out.push_back({Action::Restore, value, {}, source});
 }
 
-void onRead(State& s, Actions& out, const std::wstring& value, Time now) {
-    if (s.phase != Phase::Idle || s.suspended) return;
-    if (s.failing != value) s.failing.reset();
+void onRead(State& s, Actions& out, const Event& e, Time now) {
+    if (!s.in<phase::Idle>() || s.suspended()) return;
+    const std::wstring& value = e.value;
+    Watched& w = s.watched[e.source];
+    Memory& m = *s.memory(e.source);
+    if (m.failing != value) m.failing.reset();
     // Nothing is read while a held value waits out its pause: a value read
     // after it that is not put back means the held one went away, which ends
     // the pacing.
-    if (value == s.reference) return void(s.cameBack = false);
-    // In a hold, only the minute counts, whatever the value; outside one, a
-    // value whose restore failed is asked about again, so that the user
-    // sees that the No did not take.
-    bool held = s.guard == Guard::OneNo && value == s.rejected && !s.failing;
-    if (s.guard == Guard::Hold) {
-        s.lastForeign = now;
-        held = now < s.lastNo + kMinute;
+    if (value == w.reference) return void(m.pacing.cameBack = false);
+    if (e.treatment != Treatment::Ask) {
+        w.reference = value;
+        out.push_back({Action::ShowReference, value, {}, e.source});
+        if (e.treatment == Treatment::Tell) {
+            s.phase = phase::Confirming{e.source};
+            out.push_back({Action::Tell, value, {}, e.source});
+        }
+        return;
     }
-    if (held) return restoreUnasked(s, out, value, now);
-    s.cameBack = false;
-    s.phase = Phase::Asking;
-    s.asked = value;
-    out.push_back({Action::Ask, value});
+    // Outside a hold, a value whose restore failed is asked about again, so
+    // that the user sees that the No did not take.
+    const bool inHold = std::holds_alternative<refusal::Hold>(m.refusals);
+    const bool held = holds(m.refusals, value, now) && (inHold || !m.failing);
+    m.refusals = nextRefusals(m.refusals, {RefusalCause::Foreign, value}, now);
+    if (held) return restoreUnasked(m.pacing, out, value, e.source, now);
+    m.pacing.cameBack = false;
+    s.phase = phase::Asking{value, e.source};
+    out.push_back({Action::Ask, value, {}, e.source});
 }
 
 void onAnswer(State& s, Actions& out, bool yes, Time now) {
-    if (s.phase != Phase::Asking) return;
-    const std::wstring value = std::exchange(s.asked, {});
-    s.failing.reset();
+    auto* asking = std::get_if<phase::Asking>(&s.phase);
+    if (!asking) return;
+    const std::wstring value = std::move(asking->value);
+    const size_t source = asking->source;
+    Memory* m = s.memory(source);
+    if (m) m->failing.reset();
     if (yes) {
-        s.reference = value;
-        s.phase = Phase::Confirming;
-        out.push_back({Action::ShowReference, value});
-        out.push_back({Action::Confirm});
+        s.watched[source].reference = value;
+        s.phase = phase::Confirming{source};
+        out.push_back({Action::ShowReference, value, {}, source});
+        out.push_back({Action::Confirm, {}, {}, source});
         return;
     }
-    s.phase = Phase::Idle;
+    s.phase = phase::Idle{};
     // Suspended, the answer is carried out and nothing is remembered.
-    if (!s.suspended) rememberNo(s, value, now);
-    out.push_back({Action::Restore, value});
+    if (m) m->refusals = nextRefusals(m->refusals, {RefusalCause::No, value}, now);
+    out.push_back({Action::Restore, value, {}, source});
 }
 
-void onRestoreFailed(State& s, Actions& out, const std::wstring& value) {
-    if (s.suspended) return;
-    s.failing = value;
-    if (s.guard != Guard::Hold) out.push_back({Action::RequestTick});
+void onRestoreFailed(State& s, Actions& out, const Event& e) {
+    Memory* m = s.memory(e.source);
+    if (!m) return;
+    m->failing = e.value;
+    if (!std::holds_alternative<refusal::Hold>(m->refusals)) out.push_back({Action::RequestTick});
 }
 
 void onToggle(State& s, Actions& out) {
-    if (s.suspended) {
-        s.suspended = false;
+    if (s.suspended()) {
+        s.watching.emplace(s.watched.size());
         out.push_back({Action::Resume});
         out.push_back({Action::RequestTick}); // a change made meanwhile is found at once
         return;
     }
     // Suspending lets changes through; resumed, the user decides again.
-    State fresh;
-    fresh.reference = std::move(s.reference);
-    fresh.phase = s.phase;
-    fresh.asked = std::move(s.asked);
-    fresh.suspended = true;
-    s = std::move(fresh);
+    s.watching.reset();
     out.push_back({Action::Suspend});
+}
+
+// Whether the value of a source may stand unasked: it is asked about now,
+// or it was written while a box was open, when nothing is read, or it is a
+// held value waiting for its pause or for a restore to take.
+bool mayStandUnasked(const State& s, size_t source) {
+    if (const auto* asking = std::get_if<phase::Asking>(&s.phase); asking && asking->source == source) return true;
+    const Memory* m = s.memory(source);
+    return m && (!s.in<phase::Idle>() || m->pacing.cameBack || m->failing);
 }
 
 } // namespace
 
-bool listening(const State& s, Time now) {
-    return s.phase == Phase::Idle && !s.suspended && !(s.cameBack && now < s.pausedUntil);
+Refusals nextRefusals(const Refusals& r, const RefusalCause& cause, Time now) {
+    switch (cause.kind) {
+    case RefusalCause::Elapsed: return elapsed(r, now);
+    case RefusalCause::No:
+        // The first No for its value; a second within the minute (or the
+        // first just after a hold) for whatever the writer writes.
+        if (std::holds_alternative<refusal::None>(r)) return refusal::OneNo{cause.value, now};
+        return refusal::Hold{now, now};
+    case RefusalCause::Foreign:
+        if (const auto* hold = std::get_if<refusal::Hold>(&r)) return refusal::Hold{hold->lastNo, now};
+        return r;
+    case RefusalCause::Forget: return refusal::None{};
+    }
+    return r;
+}
+
+// In a hold only the minute counts, whatever the value.
+bool holds(const Refusals& r, const std::wstring& value, Time now) {
+    if (const auto* one = std::get_if<refusal::OneNo>(&r)) return value == one->value;
+    if (const auto* hold = std::get_if<refusal::Hold>(&r)) return now < hold->lastNo + kMinute;
+    return false;
+}
+
+bool listening(const State& s, size_t source, Time now) {
+    const Memory* m = s.memory(source);
+    return s.in<phase::Idle>() && m && !(m->pacing.cameBack && now < m->pacing.until);
 }
 
 const wchar_t* statusOf(const State& s) {
-    if (s.suspended) return kDisabled;
-    if (s.phase == Phase::Asking || s.phase == Phase::Confirming || s.failing) return kChanged;
+    if (s.suspended()) return kDisabled;
+    const auto* confirming = std::get_if<phase::Confirming>(&s.phase);
+    if (s.in<phase::Asking>() || (confirming && !s.watched[confirming->source].told) ||
+        std::any_of(s.watching->begin(), s.watching->end(), [](const Memory& m) { return m.failing.has_value(); }))
+        return kChanged;
+    // A policy's page opens, whatever the user's holds.
+    if (std::any_of(s.watched.begin(), s.watched.end(), [](const Watched& w) { return w.told && !w.reference.empty(); }))
+        return kPolicy;
     return kScanning;
 }
 
@@ -127,41 +156,47 @@ Step next(State state, const Event& e, Time now) {
     Step step{std::move(state), {}};
     State& s = step.state;
     Actions& out = step.actions;
-    if (s.phase == Phase::Ended) return step;
-    age(s, now);
+    if (s.in<phase::Ended>()) return step;
+    if (s.watching && !s.in<phase::Asking>()) {
+        for (Memory& m : *s.watching) m.refusals = nextRefusals(m.refusals, {RefusalCause::Elapsed}, now);
+    }
     switch (e.kind) {
     case Event::Begin:
-        s.reference = e.value;
-        out.push_back({Action::ShowReference, e.value});
+        s.watched[e.source] = {e.value, e.treatment == Treatment::Tell};
+        out.push_back({Action::ShowReference, e.value, {}, e.source});
         break;
     case Event::Tick:
-        if (listening(s, now)) {
-            out.push_back({Action::ReadValue});
-        } else if (s.phase == Phase::Idle && !s.suspended) {
-            out.push_back({Action::WakeAt, {}, s.pausedUntil}); // early, by the clock's grain
+        if (listening(s, e.source, now)) {
+            out.push_back({Action::ReadValue, {}, {}, e.source});
+        } else if (s.in<phase::Idle>() && s.watching) {
+            // early, by the clock's grain
+            out.push_back({Action::WakeAt, {}, s.memory(e.source)->pacing.until, e.source});
         }
         break;
-    case Event::Read: onRead(s, out, e.value, now); break;
+    case Event::Read: onRead(s, out, e, now); break;
     case Event::Yes: onAnswer(s, out, true, now); break;
     case Event::No: onAnswer(s, out, false, now); break;
     case Event::Confirmed:
-        if (s.phase != Phase::Confirming) break;
-        s.phase = Phase::Idle;
+        if (!s.in<phase::Confirming>()) break;
+        s.phase = phase::Idle{};
         out.push_back({Action::RequestTick});
         break;
-    case Event::Restored: s.failing.reset(); break;
-    case Event::NotRestored: onRestoreFailed(s, out, e.value); break;
+    case Event::Restored:
+        if (Memory* m = s.memory(e.source)) m->failing.reset();
+        break;
+    case Event::NotRestored: onRestoreFailed(s, out, e); break;
     case Event::Toggle: onToggle(s, out); break;
     case Event::ChangeBegun:
-        if (s.phase != Phase::Idle) break;
-        s.phase = Phase::Changing;
+        if (!s.in<phase::Idle>()) break;
+        s.phase = phase::Changing{};
         out.push_back({Action::InputBox});
         break;
     case Event::ChangeEnded:
-        if (s.phase != Phase::Changing) break;
-        s.phase = Phase::Idle;
+        if (!s.in<phase::Changing>()) break;
+        s.phase = phase::Idle{};
+        // The box types a start page.
         if (!e.value.empty()) {
-            s.reference = e.value;
+            s.watched[0].reference = e.value;
             out.push_back({Action::Write, e.value});
             out.push_back({Action::ShowReference, e.value});
         }
@@ -175,10 +210,12 @@ Step next(State state, const Event& e, Time now) {
         // written while the confirmation or the Change box was open, when
         // nothing is read, or a held value waiting for its pause or for a
         // restore to take. At the next start the value found is the
-        // reference, and the user's page would be lost.
-        if (s.phase == Phase::Asking || (!s.suspended && (s.phase != Phase::Idle || s.cameBack || s.failing)))
-            out.push_back({Action::Write, s.reference});
-        s.phase = Phase::Ended;
+        // reference, and the user's page would be lost. A source that only
+        // tells is never written.
+        for (size_t i = 0; i < s.watched.size(); ++i) {
+            if (!s.watched[i].told && mayStandUnasked(s, i)) out.push_back({Action::Write, s.watched[i].reference, {}, i});
+        }
+        s.phase = phase::Ended{};
         break;
     }
     return step;

@@ -4,6 +4,8 @@
 #include "tests/fakes/FakeUi.h"
 #include "tests/native/question_disguises.h"
 #include "question/QuestionText.h"
+#include "store/RegEdit.h"
+#include "watch/RegistrySources.h"
 #include "watch/Watch.h"
 
 using question::shownInQuestion;
@@ -94,11 +96,12 @@ TEST(QuestionTextTest, OnlyTheDisplayChangesNotWhatIsComparedOrWritten) {
     FakeRegistry registry;
     StartPageInRegistry page{registry};
     RegEdit store{registry};
+    watch::StartPageSource startPage{store};
     FakeCaption lblHomePage{L"http://ref.example/"}, lblStatus, cmdDisable{L"Disable"}, mDisable{L"Disable"};
     FakeTimer timer1;
     FakeClock clock;
     ScriptedDialogs dialogs;
-    watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+    watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
 
     const std::wstring hostile = L"http://ref.example/\u202E" + std::wstring(5000, L'z');
     page.set(hostile);

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "store/OpenAtStart.h"
 #include "tests/native/WatchFixture.h"
 
 using ui::Answer;
@@ -9,7 +10,7 @@ using namespace watch;
 
 namespace {
 
-std::wstring question(const std::wstring& v) {
+std::wstring pageQuestion(const std::wstring& v) {
     return L"HomePage has been changed to '" + v + L"'! Do you wish to keep this setting?";
 }
 
@@ -22,26 +23,27 @@ const std::wstring R = L"http://ref.example/", A = L"http://a.example/", B = L"h
 using Change = std::function<void(State&)>;
 Change operator+(Change a, Change b) { return [=](State& s) { a(s), b(s); }; }
 const Change same = [](State&) {};
-Change phase(Phase p, std::wstring asked = {}) { return [=](State& s) { s.phase = p, s.asked = asked; }; }
-Change asking(const std::wstring& v) { return phase(Phase::Asking, v); }
-const Change idle = phase(Phase::Idle);
-Change guard(Guard g, Time lastNo = {}, std::wstring rejected = {}, Time lastForeign = {}) {
-    return [=](State& s) { s.guard = g, s.lastNo = lastNo, s.rejected = rejected, s.lastForeign = lastForeign; };
+Change in(Phase p) { return [=](State& s) { s.phase = p; }; }
+Change asking(const std::wstring& v, size_t source = 0) { return in(phase::Asking{v, source}); }
+const Change idle = in(phase::Idle{});
+Change refusals(Refusals r, size_t source = 0) { return [=](State& s) { (*s.watching)[source].refusals = r; }; }
+const Change forgiven = refusals(refusal::None{});
+Change oneNo(const std::wstring& v, Time at, size_t source = 0) { return refusals(refusal::OneNo{v, at}, source); }
+Change hold(Time lastNo, Time lastForeign) { return refusals(refusal::Hold{lastNo, lastForeign}); }
+Change failing(std::optional<std::wstring> v) { return [=](State& s) { (*s.watching)[0].failing = v; }; }
+Change paced(Time pace, Time until, bool cameBack = false, size_t source = 0) {
+    return [=](State& s) { (*s.watching)[source].pacing = {pace, until, cameBack}; };
 }
-Change oneNo(const std::wstring& v, Time at) { return guard(Guard::OneNo, at, v); }
-Change hold(Time lastNo, Time lastForeign) { return guard(Guard::Hold, lastNo, {}, lastForeign); }
-Change failing(std::optional<std::wstring> v) { return [=](State& s) { s.failing = v; }; }
-Change paced(Time pace, Time until, bool cameBack = false) {
-    return [=](State& s) { s.pace = pace, s.pausedUntil = until, s.cameBack = cameBack; };
-}
-Change reference(const std::wstring& v) { return [=](State& s) { s.reference = v; }; }
-Change suspended(bool on) { return [=](State& s) { s.suspended = on; }; }
+Change reference(const std::wstring& v, size_t source = 0) { return [=](State& s) { s.watched[source].reference = v; }; }
+Change told(size_t source) { return [=](State& s) { s.watched[source].told = true; }; }
+Change suspended(bool on) { return [=](State& s) { if (on) s.watching.reset(); else s.watching.emplace(s.watched.size()); }; }
 
-Action act(Action::Kind k, std::wstring text = {}) { return {k, std::move(text)}; }
-Action wakeAt(Time at) { return {Action::WakeAt, {}, at}; }
+Action act(Action::Kind k, std::wstring text = {}, size_t source = 0) { return {k, std::move(text), {}, source}; }
+Action wakeAt(Time at, size_t source = 0) { return {Action::WakeAt, {}, at, source}; }
 const Action readValue = act(Action::ReadValue), tick = act(Action::RequestTick);
-Action ask(const std::wstring& v) { return act(Action::Ask, v); }
-Action restore(const std::wstring& v) { return act(Action::Restore, v); }
+Action ask(const std::wstring& v, size_t source = 0) { return act(Action::Ask, v, source); }
+Action restore(const std::wstring& v, size_t source = 0) { return act(Action::Restore, v, source); }
+Event read(const std::wstring& v, size_t source, Treatment t = Treatment::Ask) { return {Event::Read, v, source, t}; }
 
 struct Row {
     Time at;
@@ -55,11 +57,19 @@ struct Row {
 namespace watch {
 // What a failed row saw.
 void PrintTo(const State& s, std::ostream* os) {
-    *os << "{phase " << int(s.phase) << " asked " << testing::PrintToString(s.asked) << " suspended " << s.suspended
-        << " guard " << int(s.guard) << " rejected " << testing::PrintToString(s.rejected) << " lastNo "
-        << s.lastNo.count() << " lastForeign " << s.lastForeign.count() << " failing "
-        << testing::PrintToString(s.failing.value_or(L"-")) << " pace " << s.pace.count() << " until "
-        << s.pausedUntil.count() << " cameBack " << s.cameBack << " reference " << testing::PrintToString(s.reference) << "}";
+    *os << "{reference " << testing::PrintToString(s.watched[0].reference) << " phase " << s.phase.index();
+    if (const auto* a = std::get_if<phase::Asking>(&s.phase)) *os << " " << testing::PrintToString(a->value);
+    if (!s.watching) return void(*os << " suspended}");
+    const Memory& m = (*s.watching)[0];
+    *os << " refusals " << m.refusals.index();
+    std::visit([&](const auto& r) {
+        using R = std::decay_t<decltype(r)>;
+        if constexpr (std::is_same_v<R, refusal::OneNo>) *os << " " << testing::PrintToString(r.value) << " at " << r.at.count();
+        if constexpr (std::is_same_v<R, refusal::Hold>) *os << " lastNo " << r.lastNo.count() << " lastForeign " << r.lastForeign.count();
+        if constexpr (std::is_same_v<R, refusal::Wary>) *os << " until " << r.until.count();
+    }, m.refusals);
+    *os << " failing " << testing::PrintToString(m.failing.value_or(L"-")) << " pace " << m.pacing.pace.count()
+        << " until " << m.pacing.until.count() << " cameBack " << m.pacing.cameBack << "}";
 }
 void PrintTo(const Action& a, std::ostream* os) { *os << int(a.kind) << " " << testing::PrintToString(a.text) << " " << a.at.count(); }
 } // namespace watch
@@ -72,6 +82,7 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
     const struct {
         const char* what;
         std::vector<Row> steps;
+        size_t sources = 1; // each with the reference R
     } scenarios[] = {
         {"asked, No restores, Yes keeps and confirms; nothing is read while a box is open",
          {{sec(0), t, same, {readValue}},
@@ -82,14 +93,14 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(2), no, idle + oneNo(A, sec(2)), {restore(A)}},
           {sec(2), {Event::Restored, A}, same, {}},
           {sec(3), b, asking(B), {ask(B)}},
-          {sec(4), yes, reference(B) + phase(Phase::Confirming), {act(Action::ShowReference, B), act(Action::Confirm)}},
+          {sec(4), yes, reference(B) + in(phase::Confirming{}), {act(Action::ShowReference, B), act(Action::Confirm)}},
           {sec(4), t, same, {}},
           {sec(5), {Event::Confirmed}, idle, {tick}}}},
         {"a No holds its value a minute from the answer; another value is asked; the minute counts to the question",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
           {sec(60), a, paced(ms(25), sec(60) + ms(25)), {restore(A)}},
-          {sec(61), a, guard(Guard::None) + asking(A), {ask(A)}},
+          {sec(61), a, forgiven + asking(A), {ask(A)}},
           {sec(200), no, idle + oneNo(A, sec(200)), {restore(A)}},
           {sec(210), b, asking(B), {ask(B)}},
           {sec(300), no, idle + hold(sec(300), sec(300)), {restore(B)}}}},
@@ -104,9 +115,9 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(64), no, idle + hold(sec(64), sec(64)), {restore(A)}},
           {sec(123), b, hold(sec(64), sec(123)) + paced(ms(25), sec(123) + ms(25)), {restore(B)}},
           // Quiet for a minute: the hold is over, and for a minute more one No starts it again.
-          {sec(183), c, guard(Guard::Wary, sec(64), {}, sec(123)) + asking(C), {ask(C)}},
+          {sec(183), c, refusals(refusal::Wary{sec(243)}) + asking(C), {ask(C)}},
           {sec(184), no, idle + hold(sec(184), sec(184)), {restore(C)}},
-          {sec(400), a, guard(Guard::None) + asking(A), {ask(A)}}}},
+          {sec(400), a, forgiven + asking(A), {ask(A)}}}},
         {"a value back within the pause waits for its end, which wakes the watch; each pause twice the last",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(0), no, idle + oneNo(A, sec(0)), {restore(A)}},
@@ -125,7 +136,7 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
           {sec(1), {Event::NotRestored, A}, failing(A), {tick}},
           {sec(1), b, failing({}) + asking(B), {ask(B)}},
-          {sec(2), yes, reference(B) + phase(Phase::Confirming), {act(Action::ShowReference, B), act(Action::Confirm)}},
+          {sec(2), yes, reference(B) + in(phase::Confirming{}), {act(Action::ShowReference, B), act(Action::Confirm)}},
           {sec(2), {Event::Confirmed}, idle, {tick}},
           {sec(3), a, paced(ms(25), sec(3) + ms(25)), {restore(A)}},
           {sec(3), {Event::NotRestored, A}, failing(A), {tick}},
@@ -146,7 +157,7 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
           {sec(2), b, asking(B), {ask(B)}},
-          {sec(3), toggle, suspended(true) + guard(Guard::None), {act(Action::Suspend)}},
+          {sec(3), toggle, suspended(true), {act(Action::Suspend)}},
           {sec(4), no, idle, {restore(B)}},
           {sec(4), {Event::NotRestored, B}, same, {}},
           {sec(5), t, same, {}},
@@ -157,35 +168,56 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(1), {Event::ChangeBegun}, same, {}},
           {sec(1), no, idle + oneNo(A, sec(1)), {restore(A)}},
-          {sec(2), {Event::ChangeBegun}, phase(Phase::Changing), {act(Action::InputBox)}},
+          {sec(2), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
           {sec(3), t, same, {}},
           {sec(4), {Event::ChangeEnded, M}, reference(M) + idle,
            {act(Action::Write, M), act(Action::ShowReference, M), tick}},
           {sec(5), a, paced(ms(25), sec(5) + ms(25)), {restore(A)}},
           {sec(5), {Event::NotRestored, A}, failing(A), {tick}},
-          {sec(6), {Event::ChangeBegun}, phase(Phase::Changing), {act(Action::InputBox)}},
+          {sec(6), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
           {sec(7), {Event::ChangeEnded, L""}, idle, {tick}},
-          {sec(8), {Event::ChangeBegun}, phase(Phase::Changing), {act(Action::InputBox)}},
-          {sec(9), {Event::SessionEnd}, phase(Phase::Ended), {act(Action::Write, M)}}}},
+          {sec(8), {Event::ChangeBegun}, in(phase::Changing{}), {act(Action::InputBox)}},
+          {sec(9), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, M)}}}},
         {"the end: an open question counts as No, and nothing happens after",
          {{sec(0), a, asking(A), {ask(A)}},
-          {sec(1), {Event::SessionEnd}, phase(Phase::Ended, A), {act(Action::Write, R)}},
+          {sec(1), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, R)}},
           {sec(1), yes, same, {}},
           {sec(2), t, same, {}}}},
         {"the end with the confirmation open puts the reference back over what was written meanwhile, unread",
          {{sec(0), a, asking(A), {ask(A)}},
-          {sec(1), yes, reference(A) + phase(Phase::Confirming), {act(Action::ShowReference, A), act(Action::Confirm)}},
-          {sec(2), {Event::SessionEnd}, phase(Phase::Ended), {act(Action::Write, A)}}}},
+          {sec(1), yes, reference(A) + in(phase::Confirming{}), {act(Action::ShowReference, A), act(Action::Confirm)}},
+          {sec(2), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, A)}}}},
         {"the end while a held value waits out its pause puts the reference back",
          {{sec(0), a, asking(A), {ask(A)}},
           {sec(0), no, idle + oneNo(A, sec(0)), {restore(A)}},
           {ms(100), a, paced(ms(25), ms(125)), {restore(A)}},
           {ms(105), a, paced(ms(25), ms(125), true), {wakeAt(ms(125))}},
-          {ms(110), {Event::SessionEnd}, phase(Phase::Ended), {act(Action::Write, R)}}}},
+          {ms(110), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, R)}}}},
+        {"each source has its own Nos and pacing; one box serves them all, and a read while it is open waits",
+         {{sec(0), {Event::Tick, {}, 1}, same, {act(Action::ReadValue, {}, 1)}},
+          {sec(0), read(A, 1), asking(A, 1), {ask(A, 1)}},
+          {sec(0), read(B, 0), same, {}},
+          {sec(1), no, idle + oneNo(A, sec(1), 1), {restore(A, 1)}},
+          {sec(2), read(A, 1), paced(ms(25), sec(2) + ms(25), false, 1), {restore(A, 1)}},
+          {sec(2), read(A, 1), paced(ms(25), sec(2) + ms(25), true, 1), {wakeAt(sec(2) + ms(25), 1)}},
+          {sec(2), {Event::Tick, {}, 0}, same, {readValue}},
+          {sec(3), read(A, 0), asking(A, 0), {ask(A)}},
+          {sec(4), yes, reference(A) + in(phase::Confirming{0}), {act(Action::ShowReference, A), act(Action::Confirm)}},
+          {sec(5), {Event::Confirmed}, idle, {tick}}},
+         2},
+        {"a change that opens nothing new becomes the reference unasked; a policy is told once, and never written",
+         {{sec(0), {Event::Begin, L"", 2, Treatment::Tell}, reference(L"", 2) + told(2), {act(Action::ShowReference, L"", 2)}},
+          {sec(0), read(L"", 1, Treatment::Accept), reference(L"", 1), {act(Action::ShowReference, L"", 1)}},
+          {sec(1), read(L"P", 2, Treatment::Tell), reference(L"P", 2) + in(phase::Confirming{2}),
+           {act(Action::ShowReference, L"P", 2), act(Action::Tell, L"P", 2)}},
+          {sec(1), read(A, 0), same, {}},
+          {sec(2), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, R), act(Action::Write, L"", 1)}}},
+         3},
     };
     for (const auto& sc : scenarios) {
-        State before, expected;
-        before.reference = expected.reference = R;
+        State before(sc.sources);
+        for (auto& w : before.watched) w.reference = R;
+        State expected = before;
         for (size_t i = 0; i < sc.steps.size(); ++i) {
             const auto& step = sc.steps[i];
             step.change(expected);
@@ -194,6 +226,38 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
             EXPECT_EQ(actions, step.actions) << sc.what << ", step " << i;
             before = expected;
         }
+    }
+}
+
+// The refusals' moves as listed in WatchState.h, each with its cause.
+TEST(WatchStateTable, RefusalMoves) {
+    using refusal::None, refusal::OneNo, refusal::Hold, refusal::Wary;
+    const RefusalCause elapsed{RefusalCause::Elapsed}, noToA{RefusalCause::No, A}, foreign{RefusalCause::Foreign, B};
+    const struct {
+        Refusals from;
+        RefusalCause cause;
+        Time at;
+        Refusals to;
+    } rows[] = {
+        {None{}, noToA, sec(5), OneNo{A, sec(5)}},
+        {None{}, elapsed, sec(500), None{}},
+        {OneNo{A, sec(5)}, elapsed, sec(64), OneNo{A, sec(5)}},
+        {OneNo{A, sec(5)}, elapsed, sec(65), None{}},
+        {OneNo{B, sec(5)}, noToA, sec(6), Hold{sec(6), sec(6)}},
+        {OneNo{B, sec(5)}, foreign, sec(6), OneNo{B, sec(5)}},
+        {Hold{sec(6), sec(6)}, foreign, sec(30), Hold{sec(6), sec(30)}},
+        {Hold{sec(6), sec(30)}, noToA, sec(40), Hold{sec(40), sec(40)}},
+        {Hold{sec(6), sec(30)}, elapsed, sec(89), Hold{sec(6), sec(30)}},
+        {Hold{sec(6), sec(30)}, elapsed, sec(90), Wary{sec(150)}},
+        {Hold{sec(6), sec(30)}, elapsed, sec(150), None{}},
+        {Wary{sec(150)}, noToA, sec(100), Hold{sec(100), sec(100)}},
+        {Wary{sec(150)}, foreign, sec(100), Wary{sec(150)}},
+        {Wary{sec(150)}, elapsed, sec(150), None{}},
+        {Hold{sec(6), sec(30)}, {RefusalCause::Forget}, sec(31), None{}},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(nextRefusals(r.from, r.cause, r.at), r.to)
+            << "from " << r.from.index() << " cause " << r.cause.kind << " at " << r.at.count();
     }
 }
 
@@ -212,7 +276,7 @@ TEST_F(WatchTest, NoWritesTheReferenceBack) {
     dialogs.whileAsking = [&] { EXPECT_EQ(lblStatus.text, L"HomePage changed!"); };
     watch.Timer1_Timer();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, question(L"http://evil.example/"));
+    EXPECT_EQ(dialogs.shown[0].text, pageQuestion(L"http://evil.example/"));
     EXPECT_EQ(dialogs.shown[0].title, L"Warning!");
     EXPECT_EQ(stored(), L"http://ref.example/");
     EXPECT_EQ(lblHomePage.text, L"http://ref.example/");
@@ -251,13 +315,14 @@ TEST_F(WatchTest, DifferencesThatCount) {
         {"unreadable at start-up, readable now", L"", L"http://a.example/", L"http://a.example/"},
     };
     for (const auto& c : cases) {
-        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
-        fresh.begin(c.reference);
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
+        page.set(c.reference);
+        fresh.begin();
         if (c.value) page.set(*c.value); else page.erase();
         dialogs.shown.clear();
         fresh.Timer1_Timer();
         ASSERT_EQ(dialogs.questions(), 1u) << c.what;
-        EXPECT_EQ(dialogs.shown[0].text, question(c.shown)) << c.what;
+        EXPECT_EQ(dialogs.shown[0].text, pageQuestion(c.shown)) << c.what;
         ASSERT_NE(page.get(), nullptr) << c.what;
         EXPECT_EQ(page.get()->type, platform::RegSz) << c.what;
         EXPECT_EQ(stored(), c.reference) << c.what;
@@ -313,7 +378,7 @@ TEST_F(WatchTest, EventsWhileTheQuestionIsOpen) {
 // A write refused, or undone before it is read back, is no restore.
 TEST_F(WatchTest, ARestoreIsReadBack) {
     for (const bool refused : {true, false}) {
-        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
         page.set(L"http://evil.example/");
         registry.failWrites = refused;
         registry.afterWrite = [&] { page.set(L"http://evil.example/"); };
@@ -340,11 +405,125 @@ TEST_F(WatchTest, APauseEndsWithAWakeUp) {
         watch.Timer1_Timer();
     }
     EXPECT_EQ(timer1.delayed, ms(20));
-    EXPECT_FALSE(watch.wantsChangeSignals());
+    EXPECT_FALSE(watch.wantsChangeSignals(0));
     EXPECT_EQ(stored(), A);
     clock.at += ms(20);
     watch.Timer1_Timer();
     EXPECT_EQ(stored(), R);
-    EXPECT_TRUE(watch.wantsChangeSignals());
+    EXPECT_TRUE(watch.wantsChangeSignals(0));
     EXPECT_EQ(dialogs.questions(), 1u);
+}
+
+namespace {
+
+using platform::Hive;
+using platform::RegistryData;
+using Set = std::function<void(FakeRegistry&)>;
+
+RegistryData utf16(const std::wstring& text, std::uint32_t type) { return FakeRegistry::stringData(text, type); }
+Set put(Hive h, const std::wstring& key, const std::wstring& name, RegistryData d) {
+    return [=](FakeRegistry& r) { r.set(h, key, name, d); };
+}
+Set homeTabs(std::vector<std::wstring> list) { return [=](FakeRegistry& r) { store::writeHomeTabs(r, list); }; }
+Set lastSessionOn(bool on) { return [=](FakeRegistry& r) { store::writeLastSession(r, on); }; }
+Set startPageAs(const std::wstring& text, std::uint32_t type) {
+    return put(Hive::CurrentUser, StartPageInRegistry::kKey, L"Start Page", utf16(text, type));
+}
+Set policyPage(const std::wstring& page) {
+    const std::wstring key = store::kPoliciesKey;
+    return [=](FakeRegistry& r) {
+        r.set(Hive::CurrentUser, key + L"\\Main", L"Start Page", FakeRegistry::stringData(page));
+        r.set(Hive::CurrentUser, key + L"\\Control Panel", L"HomePage", {platform::RegDword, {1, 0, 0, 0}});
+    };
+}
+const std::wstring X = L"http://x.example/", E = L"http://evil.example/";
+std::wstring tabsQuestion(const std::wstring& middle) {
+    return L"The HomePage tabs have been changed to " + middle + L" Do you wish to keep this setting?";
+}
+
+} // namespace
+
+// Every source through the one watch, on a fake registry: what is found at
+// start-up, what another program changes, the box it brings and its answer,
+// and what stands afterwards.
+TEST(WatchSources, EachAskedInItsOwnWordsAndPutBack) {
+    const auto tabsAre = [](std::vector<std::wstring> list) {
+        return [=](FakeRegistry& r) { return store::readHomeTabs(r) == list; };
+    };
+    const auto pageIs = [](const std::wstring& text) {
+        return [=](FakeRegistry& r) {
+            const auto d = r.find(Hive::CurrentUser, StartPageInRegistry::kKey, L"Start Page");
+            return d && d->type == platform::RegSz && *d == FakeRegistry::stringData(text);
+        };
+    };
+    const struct {
+        const char* what;
+        std::vector<Set> atStart, change;
+        std::vector<std::wstring> boxes; // question or information, in turn
+        Answer answer;
+        std::function<bool(FakeRegistry&)> after;
+        std::wstring caption, status = kScanning;
+    } rows[] = {
+        {"a tab added: asked, naming it; No puts the list back", {homeTabs({X})}, {homeTabs({X, E})},
+         {tabsQuestion(L"'" + X + L"', '" + E + L"'! Added: '" + E + L"'.")}, Answer::No, tabsAre({X}),
+         R + L" (+1 tab)"},
+        {"one tab for another, Yes keeps the new list", {homeTabs({X})}, {homeTabs({E})},
+         {tabsQuestion(L"'" + E + L"'! Added: '" + E + L"'. Removed: '" + X + L"'."), L"New Homepage stored"},
+         Answer::Yes, tabsAre({E}), R + L" (+1 tab)"},
+        {"the tabs taken away: No puts them back", {homeTabs({X, E})}, {homeTabs({})},
+         {tabsQuestion(L"none! Removed: '" + X + L"', '" + E + L"'.")}, Answer::No, tabsAre({X, E}), R + L" (+2 tabs)"},
+        {"a disguised host in a tab is shown as what it is", {}, {homeTabs({L"http://www.ex\u0430mple.com/"})},
+         {tabsQuestion(L"'http://www.xn--exmple-4nf.com/'! Added: 'http://www.xn--exmple-4nf.com/'.")}, Answer::No,
+         tabsAre({}), R},
+        {"the last session turned on: asked; No turns it off", {}, {lastSessionOn(true)},
+         {L"Internet Explorer has been set to open the last session instead of the HomePage! Do you wish to keep "
+          L"this setting?"},
+         Answer::No, [](FakeRegistry& r) { return !store::readLastSession(r); }, R},
+        {"the last session turned off: nothing to ask", {lastSessionOn(true)}, {lastSessionOn(false)}, {}, Answer::No,
+         [](FakeRegistry& r) { return !store::readLastSession(r); }, R},
+        {"a page in binary: asked with its type; No writes the reference back as a string", {},
+         {startPageAs(E, platform::RegBinary)}, {pageQuestion(L"[REG_BINARY] " + E)}, Answer::No, pageIs(R), R},
+        {"the type changed alone is a change", {}, {startPageAs(R, platform::RegMultiSz)},
+         {pageQuestion(L"[REG_MULTI_SZ] " + R)}, Answer::No, pageIs(R), R},
+        {"no page at start-up, then one in binary: asked all the same", {startPageAs(L"", platform::RegSz)},
+         {startPageAs(E, platform::RegBinary)}, {pageQuestion(L"[REG_BINARY] " + E)}, Answer::No, pageIs(L""), L""},
+        {"a policy's page appearing: told once, with OK only; nothing written", {}, {policyPage(E)},
+         {L"HomePage has been set to '" + E + L"' by a policy! Varnok cannot undo a policy: only an administrator can."},
+         Answer::No, pageIs(R), L"Set by a policy: " + E, kPolicy},
+        {"a policy's page at start-up: shown, not told", {policyPage(E)}, {}, {}, Answer::No, pageIs(R),
+         L"Set by a policy: " + E, kPolicy},
+    };
+    for (const auto& row : rows) {
+        FakeRegistry registry;
+        StartPageInRegistry{registry}.set(R);
+        for (const Set& set : row.atStart) set(registry);
+        RegEdit store{registry};
+        watch::StartPageSource startPage{store};
+        watch::HomeTabsSource tabs{registry};
+        watch::LastSessionSource lastSession{registry};
+        watch::PolicySource policies{registry};
+        FakeCaption lblHomePage, lblStatus{kScanning}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
+        FakeTimer timer1;
+        FakeClock clock;
+        ScriptedDialogs dialogs;
+        dialogs.answers = {row.answer};
+        watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs,
+                       {&startPage, &tabs, &lastSession, &policies}, clock};
+        w.begin();
+        const int writesBefore = registry.writes;
+        for (const Set& set : row.change) set(registry);
+        for (size_t i = 0; i < w.sourceCount(); ++i) w.sourceChanged(i);
+        w.Timer1_Timer();
+        w.Timer1_Timer(); // nothing more to ask or tell
+        std::vector<std::wstring> boxes;
+        for (const auto& b : dialogs.shown) boxes.push_back(b.text);
+        EXPECT_EQ(boxes, row.boxes) << row.what;
+        EXPECT_TRUE(row.after(registry)) << row.what;
+        EXPECT_EQ(lblHomePage.text, row.caption) << row.what;
+        EXPECT_EQ(lblStatus.text, row.status) << row.what;
+        if (row.status == kPolicy) {
+            EXPECT_EQ(registry.writes, writesBefore) << row.what << ": a policy is never written";
+            if (!dialogs.shown.empty()) EXPECT_EQ(dialogs.shown[0].kind, L"information") << row.what;
+        }
+    }
 }
