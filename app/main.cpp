@@ -4,20 +4,24 @@
 
 #include "about/win32/AboutWindow.h"
 #include "mainwindow/win32/MainWindow.h"
+#include "platform/win32/FolderWatch.h"
 #include "platform/win32/RegistryWatch.h"
 #include "platform/win32/SingleInstance.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Launcher.h"
 #include "platform/win32/Win32NotifyIcon.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shortcuts.h"
 #include "platform/win32/Win32Stacking.h"
 #include "store/OpenAtStart.h"
 #include "store/RegEdit.h"
 #include "store/RegistryPath.h"
+#include "store/Shortcuts.h"
 #include "ui/win32/EventLoop.h"
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/Win32Dialogs.h"
 #include "ui/win32/ids.h"
+#include "watch/ShortcutSource.h"
 #include "varnok_contract.h"
 #include "watch/RegistrySources.h"
 
@@ -73,6 +77,43 @@ ui::WaitSource signalsOf(KeySignals& key, platform::Win32Registry& registry, mai
             [&] { key.watch.reset(); }};
 }
 
+// The shortcut folders of one source: the user's, or all users'.
+struct FolderSignals {
+    FolderSignals(std::vector<platform::ShortcutFolder> folders, const store::ShortcutStore& store, bool shared,
+                  size_t index)
+        : watch(folders), source(store, std::move(folders), shared), index(index) {}
+    platform::FolderWatch watch; // armed before the source's first read
+    watch::ShortcutSource source;
+    size_t index; // the source's among the watch's
+};
+
+// As for a key: waited on only while the watch would act on a change; a
+// pending read keeps what changes meanwhile and reports it when waited on
+// again. A change that names no shortcut (a document saved to the Desktop)
+// wakes nothing further.
+ui::WaitSource signalsOf(FolderSignals& folders, mainwindow::MainWindow& main) {
+    return {[&] {
+                return main.form().watch().wantsChangeSignals(folders.index) ? folders.watch.waitables()
+                                                                             : std::span<const HANDLE>{};
+            },
+            [&](size_t which) {
+                const auto change = folders.watch.signalled(which);
+                if (!change || (!change->whole && change->files.empty())) return;
+                folders.source.heard(*change);
+                const size_t mine[] = {folders.index};
+                main.onChangeSignal(mine);
+            },
+            [&] { folders.watch.reset(); }};
+}
+
+std::vector<platform::ShortcutFolder> foldersWhere(const std::vector<platform::ShortcutFolder>& all, bool shared) {
+    std::vector<platform::ShortcutFolder> out;
+    for (const auto& f : all) {
+        if (store::sharedPlace(f.place) == shared) out.push_back(f);
+    }
+    return out;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -84,6 +125,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // crash or a hang is not a reason to.
     RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
 
+    // The shell's shortcut objects are made and used on this thread only.
+    const platform::ComApartment com;
     platform::Win32Registry registry;
     const RegEdit store(registry);
     // The sources, the start page first, and the keys that signal their changes.
@@ -91,7 +134,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     watch::HomeTabsSource homeTabs(registry);
     watch::LastSessionSource lastSession(registry);
     watch::PolicySource policies(registry);
-    const std::vector<watch::Source*> sources{&startPage, &homeTabs, &lastSession, &policies};
+    platform::Win32Shortcuts shell;
+    const store::ShortcutStore shortcutStore(shell);
+    const auto shortcutFolders = shortcutStore.folders();
+    FolderSignals shortcuts[] = {{foldersWhere(shortcutFolders, false), shortcutStore, false, 4},
+                                 {foldersWhere(shortcutFolders, true), shortcutStore, true, 5}};
+    const std::vector<watch::Source*> sources{&startPage,          &homeTabs,          &lastSession,
+                                              &policies,           &shortcuts[0].source, &shortcuts[1].source};
     const std::wstring policyKey = store::kPoliciesKey;
     KeySignals keys[] = {
         {platform::RegistryWatch(platform::rootKeyOf(watched->hive), watched->key), {0, 1}},
@@ -117,6 +166,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     loop.addPreTranslate([&](MSG& m) { return about.preTranslateMessage(m); });
     loop.addPreTranslate([&](MSG& m) { return main->preTranslateMessage(m); });
     for (KeySignals& key : keys) loop.watch(signalsOf(key, registry, *main));
+    for (FolderSignals& folders : shortcuts) loop.watch(signalsOf(folders, *main));
     int exitCode = 0;
     loop.run({}, nullptr, &exitCode);
     return exitCode;

@@ -4,6 +4,7 @@
 #include "platform/win32/Win32Shortcuts.h"
 #include "store/Shortcuts.h"
 #include "tests/windows/ShortcutFiles.h"
+#include "tests/windows/VarnokProcess.h"
 #include "tests/windows/WinTestSupport.h"
 
 namespace {
@@ -87,4 +88,38 @@ TEST_F(ShortcutTest, HearsAShortcutMadeAndChanged) {
         EXPECT_FALSE(c.whole);
         for (const auto& f : c.files) EXPECT_EQ(store::pathKey(f), store::pathKey(file.path())) << wintest::narrow(f);
     }
+}
+
+// The real program: a URL added to the browser's shortcut on the Desktop is
+// asked about, and No takes it out; the shortcut still starts the browser.
+class ShortcutProcessTest : public wintest::VarnokProcessTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(com.started());
+        ASSERT_TRUE(file.save(wintest::kIexplore, L""));
+        VarnokProcessTest::SetUp();
+    }
+    std::wstring reads() {
+        const auto link = shell.read(file.path());
+        return link ? link->target + L" " + link->arguments : L"<no shortcut>";
+    }
+
+    platform::ComApartment com;
+    platform::Win32Shortcuts shell;
+    const std::wstring name = L"Internet Explorer " + std::to_wstring(GetCurrentProcessId());
+    wintest::ShortcutFile file{name};
+};
+
+TEST_F(ShortcutProcessTest, AUrlAddedToADesktopShortcutIsAskedAboutAndTakenOut) {
+    ASSERT_TRUE(file.save(wintest::kIexplore, L"http://evil.example/"));
+    auto no = wintest::answerBox(L"Warning!", L"&No", pi.dwProcessId, 20000);
+    const auto seen = no.get();
+    ASSERT_TRUE(seen.has_value()) << "no question; the shortcut reads " << wintest::narrow(reads());
+    EXPECT_EQ(seen->text, L"The Internet Explorer shortcut '" + name +
+                              L"' on the Desktop has been changed to open 'http://evil.example/'! Do you wish to keep "
+                              L"this setting?");
+    EXPECT_TRUE(wintest::waitFor([&] { return shell.read(file.path()) == LinkData{wintest::kIexplore, L""}; }, 10000))
+        << wintest::narrow(reads());
+    // The start page was never in question.
+    EXPECT_EQ(stored(), L"http://ref.example/");
 }
