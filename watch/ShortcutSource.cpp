@@ -57,14 +57,21 @@ bool ShortcutSource::write(const std::wstring& value) {
 }
 
 Treatment ShortcutSource::treatment(const std::wstring& reference, const std::wstring& value) const {
-    if (store::diff(store::parse(reference), store::parse(value)).changes.empty()) return Treatment::Accept;
-    return shared_ ? Treatment::Tell : Treatment::Ask;
+    auto changes = store::diff(store::parse(reference), store::parse(value)).changes;
+    if (changes.empty()) return Treatment::Accept;
+    if (!shared_) return Treatment::Ask;
+    toldValue_ = value;
+    told_ = std::move(changes);
+    return Treatment::Tell;
 }
 
 std::wstring ShortcutSource::question(const std::wstring& reference, const std::wstring& value,
                                      const Display& d) const {
-    const auto changes = store::diff(store::parse(reference), store::parse(value)).changes;
-    return shared_ ? question::shortcutNotice(changes, d) : question::shortcutQuestion(changes, d);
+    if (shared_) {
+        if (value != toldValue_) told_ = store::diff(store::parse(reference), store::parse(value)).changes;
+        return question::shortcutNotice(told_, d);
+    }
+    return question::shortcutQuestion(store::diff(store::parse(reference), store::parse(value)).changes, d);
 }
 
 } // namespace watch

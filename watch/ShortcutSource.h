@@ -29,7 +29,10 @@ public:
     // arguments and target as they were, a new shortcut removed. Other
     // shortcuts are never touched.
     bool write(const std::wstring& value) override;
-    bool tellsOnly() const override { return shared_; }
+    // All users' shortcuts are told through their treatment, never written
+    // (write() refuses), and are no policy: the page that opens is still the
+    // user's, and the main window says so.
+    bool tellsOnly() const override { return false; }
     Treatment treatment(const std::wstring& reference, const std::wstring& value) const override;
     std::wstring question(const std::wstring& reference, const std::wstring& value, const Display& d) const override;
 
@@ -43,6 +46,10 @@ private:
     std::optional<store::ShortcutSnapshot> now_; // read whole at the first read
     std::vector<platform::FolderChange> heard_;
     std::vector<store::Shortcut> written_;
+    // A told value is the reference by the time its message is made: what
+    // it changed is kept from the treatment that decided to tell it.
+    mutable std::wstring toldValue_;
+    mutable std::vector<store::ShortcutChange> told_;
 };
 
 } // namespace watch

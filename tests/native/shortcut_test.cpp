@@ -2,6 +2,9 @@
 
 #include "tests/fakes/FakeShortcuts.h"
 #include "question/ShortcutText.h"
+#include "tests/fakes/FakeUi.h"
+#include "watch/ShortcutSource.h"
+#include "watch/Watch.h"
 
 using platform::LinkData;
 using platform::ShortcutPlace;
@@ -132,4 +135,74 @@ TEST(ShortcutTest, TheStoreReadsTheFoldersAndPutsShortcutsBack) {
     // A refused write is no restore.
     shell.failWrites = true;
     EXPECT_FALSE(store.putBack(d.changes[0]));
+}
+
+// The shortcuts through the one watch, on fake folders: what another
+// program writes, the box it brings and its answer, and what stands after.
+TEST(WatchSources, ShortcutsAskedToldAndPutBack) {
+    const std::wstring ie = L"C:\\D\\IE.lnk", added = L"C:\\D\\Offer.lnk", shared = L"C:\\All\\IE.lnk";
+    const LinkData plain{kIe, L""}, url{kIe, L"http://evil.example/"};
+    const std::wstring asked = L"The Internet Explorer shortcut 'IE' on the Desktop has been changed to open "
+                               L"'http://evil.example/'! Do you wish to keep this setting?";
+    using Files = std::vector<std::pair<std::wstring, std::optional<LinkData>>>;
+    const struct {
+        const char* what;
+        Files change;
+        ui::Answer answer;
+        bool again; // the same written once more after the answer
+        std::vector<std::wstring> boxes;
+        Files after; // nothing: the file is gone
+        int writes;
+    } rows[] = {
+        {"a URL added: asked, naming it; No takes it out", {{ie, url}}, ui::Answer::No, false, {asked}, {{ie, plain}}, 1},
+        {"Yes keeps it", {{ie, url}}, ui::Answer::Yes, false, {asked, L"New Homepage stored"}, {{ie, url}}, 0},
+        {"written again after a No: put back unasked", {{ie, url}}, ui::Answer::No, true, {asked}, {{ie, plain}}, 2},
+        {"a new shortcut with a URL: No removes it", {{added, url}}, ui::Answer::No, false,
+         {L"A new Internet Explorer shortcut 'Offer' on the Desktop opens 'http://evil.example/'! Do you wish to keep "
+          L"this setting?"},
+         {{added, std::nullopt}, {ie, plain}}, 1},
+        {"another program's shortcut turned to the browser: No gives it back", {{L"C:\\D\\Notes.lnk", url}},
+         ui::Answer::No, false,
+         {L"The Internet Explorer shortcut 'Notes' on the Desktop has been changed to open 'http://evil.example/'! Do "
+          L"you wish to keep this setting?"},
+         {{L"C:\\D\\Notes.lnk", LinkData{L"C:\\W\\notepad.exe", L"a.txt"}}}, 1},
+        {"a shortcut to another program: nothing asked", {{added, LinkData{L"C:\\W\\notepad.exe", L"x"}}},
+         ui::Answer::No, false, {}, {{added, LinkData{L"C:\\W\\notepad.exe", L"x"}}}, 0},
+        {"all users' shortcut: told once, never written", {{shared, url}}, ui::Answer::No, true,
+         {L"The Internet Explorer shortcut 'IE' on the Desktop of all users has been changed to open "
+          L"'http://evil.example/'! Only an administrator can undo this."},
+         {{shared, url}}, 0},
+    };
+    for (const auto& row : rows) {
+        FakeShortcuts shell;
+        shell.watched = {{ShortcutPlace::Desktop, L"C:\\D", false}, {ShortcutPlace::SharedDesktop, L"C:\\All", false}};
+        shell.put(ie, plain);
+        shell.put(shared, plain);
+        shell.put(L"C:\\D\\Notes.lnk", LinkData{L"C:\\W\\notepad.exe", L"a.txt"});
+        const store::ShortcutStore store(shell);
+        watch::ShortcutSource mine(store, {shell.watched[0]}, false), all(store, {shell.watched[1]}, true);
+        FakeCaption lblHomePage, lblStatus{watch::kScanning}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
+        FakeTimer timer1;
+        FakeClock clock;
+        ScriptedDialogs dialogs;
+        dialogs.answers = {row.answer};
+        watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&mine, &all}, clock};
+        w.begin();
+        shell.writes = 0;
+        for (int round = 0; round < (row.again ? 2 : 1); ++round) {
+            for (const auto& [path, link] : row.change) {
+                shell.put(path, link);
+                (path == shared ? all : mine).heard({0, {path}, false});
+                w.sourceChanged(path == shared ? 1 : 0);
+            }
+            w.Timer1_Timer();
+            w.Timer1_Timer(); // nothing more to ask or tell
+        }
+        std::vector<std::wstring> boxes;
+        for (const auto& b : dialogs.shown) boxes.push_back(b.text);
+        EXPECT_EQ(boxes, row.boxes) << row.what;
+        for (const auto& [path, link] : row.after) EXPECT_EQ(shell.read(path), link) << row.what;
+        EXPECT_EQ(shell.writes, row.writes) << row.what;
+        EXPECT_EQ(lblStatus.text, watch::kScanning) << row.what;
+    }
 }
