@@ -68,10 +68,12 @@ int wmain() {
     };
     // As the watch asks: with the reference and a page accepted in this run.
     const std::vector<std::wstring> known = {L"http://www.example.com/", L"http://changed.example/16"};
+    question::Display d = question::kDisplays[0];
+    d.known = &known;
     for (const auto& v : values) {
         std::wstring text;
         const double display =
-            medianMicroseconds([&](int) { text = question::shownInQuestion(v.value, question::kDisplays[0], known); });
+            medianMicroseconds([&](int) { text = question::shownInQuestion(v.value, d); });
         const std::wstring question = L"HomePage has been changed to '" + text + L"'! Do you wish to keep this setting?";
         const double fits = medianMicroseconds([&](int) { dialogs.questionFits(question); });
         std::printf("%s: display %.1f us, fitting %.1f us\n", v.what, display, fits);

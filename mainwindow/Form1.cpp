@@ -7,7 +7,7 @@ namespace mainwindow {
 
 void Form1::Form_Load() {
     p_.tray.registerIcon();
-    watch_.begin(p_.store.ReadStartPage(StartPageKey));
+    watch_.begin();
     Module2::MakeTopmost(p_.window, p_.stacking);
     p_.window.hide();
 }

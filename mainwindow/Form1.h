@@ -1,10 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "mainwindow/Tray.h"
 #include "platform/Clock.h"
 #include "platform/Stacking.h"
-#include "store/RegEdit.h"
 #include "ui/Caption.h"
 #include "ui/Dialogs.h"
 #include "ui/PopupMenu.h"
@@ -26,7 +26,7 @@ struct Form1Parts {
     ui::Program& program;
     platform::Stacking& stacking;
     TrayIcon& tray;
-    const RegEdit& store;
+    std::vector<watch::Source*> sources; // the start page first
     const platform::Clock& clock;
 };
 
@@ -35,7 +35,7 @@ struct Form1Parts {
 class Form1 {
 public:
     explicit Form1(Form1Parts parts)
-        : p_(parts), watch_(parts.controls, parts.dialogs, parts.store, parts.clock) {}
+        : p_(parts), watch_(parts.controls, parts.dialogs, parts.sources, parts.clock) {}
 
     void Form_Load();
     // The close box hides, as Hide does, instead of ending the watch.

@@ -26,6 +26,7 @@ enum RegistryType : std::uint32_t {
 struct RegistryData {
     std::uint32_t type = RegNone;
     std::vector<std::uint8_t> bytes;
+    bool operator==(const RegistryData&) const = default;
 };
 
 class Registry {
@@ -35,6 +36,12 @@ public:
     virtual std::optional<RegistryData> read(Hive hive, const std::wstring& key, const std::wstring& name) = 0;
     // Creates missing keys on the way; false when anything fails.
     virtual bool writeString(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& text) = 0;
+    // Typed data as it stands, keys made on the way; false when anything fails.
+    virtual bool write(Hive hive, const std::wstring& key, const std::wstring& name, const RegistryData& data) = 0;
+    // True when the value is gone, or was never there.
+    virtual bool remove(Hive hive, const std::wstring& key, const std::wstring& name) = 0;
+    // The names of a key's values; none when the key is missing.
+    virtual std::vector<std::wstring> valueNames(Hive hive, const std::wstring& key) = 0;
     // What REG_EXPAND_SZ means: %NAME% replaced from the environment.
     virtual std::wstring expandEnvironment(const std::wstring& text) = 0;
     // A read may go through a key kept open from the last one, and such a

@@ -157,7 +157,9 @@ std::vector<Piece> addressPart(std::wstring_view s, const Address& a, bool ascii
 
 } // namespace
 
-std::wstring shownInQuestion(const std::wstring& value, const Display& display, const std::vector<std::wstring>& known) {
+std::wstring shownInQuestion(const std::wstring& value, const Display& display) {
+    static const std::vector<std::wstring> none;
+    const std::vector<std::wstring>& known = display.known ? *display.known : none;
     const Address address = addressIn(value);
     // Every code unit shows as at least one character: one this long
     // cannot fit, whatever it holds.

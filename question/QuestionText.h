@@ -16,6 +16,10 @@ struct Display {
     // Everything beyond printable ASCII as an escape too: no glyph wider
     // than a letter.
     bool asciiOnly;
+    // The pages this user knows (the reference, and those accepted or set
+    // in this run): a host that reads as one of theirs but is not shows in
+    // its ASCII form. Nothing when none are known.
+    const std::vector<std::wstring>* known = nullptr;
 };
 inline constexpr Display kDisplays[] = {{512, 64, false}, {128, 32, false}, {64, 16, true}};
 inline constexpr size_t kLongestShown = kDisplays[0].longest;
@@ -34,10 +38,7 @@ inline constexpr size_t kLongestShown = kDisplays[0].longest;
 // cut. Long
 // unbroken runs get line breaks (a value's own line breaks are escaped, so
 // every one shown is a wrap). Only the display changes: comparisons, Yes
-// and No use the value as stored. `known`: the pages this user knows (the
-// reference, and those accepted or set in this run); a host that reads as
-// one of theirs but is not shows in its ASCII form.
-std::wstring shownInQuestion(const std::wstring& value, const Display& display = kDisplays[0],
-                             const std::vector<std::wstring>& known = {});
+// and No use the value as stored.
+std::wstring shownInQuestion(const std::wstring& value, const Display& display = kDisplays[0]);
 
 } // namespace question

@@ -8,12 +8,13 @@ std::wstring RegEdit::ReadStartPage(std::wstring_view path) const {
     if (!where) return {};
     const auto data = registry_.read(where->hive, where->key, where->value);
     if (!data) return {};
-    return store::registryDataToText(*data, [this](const std::wstring& s) { return registry_.expandEnvironment(s); });
+    return store::pageOf(*data, [this](const std::wstring& s) { return registry_.expandEnvironment(s); });
 }
 
 bool RegEdit::WriteStartPage(std::wstring_view path, const std::wstring& value) const {
     const auto where = store::parseRegistryPath(path);
-    return where && registry_.writeString(where->hive, where->key, where->value, value);
+    // A page of another type goes back as the text it showed.
+    return where && registry_.writeString(where->hive, where->key, where->value, store::splitPage(value).second);
 }
 
 std::wstring RegEdit::ReadStartPageAfresh(std::wstring_view path) const {

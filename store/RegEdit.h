@@ -14,6 +14,8 @@ class RegEdit {
 public:
     explicit RegEdit(platform::Registry& registry) : registry_(registry) {}
 
+    // A page stored in another type than a string's reads marked with its
+    // type (store::pageOf), and is written back as the text it holds.
     std::wstring ReadStartPage(std::wstring_view path) const;
     bool WriteStartPage(std::wstring_view path, const std::wstring& value) const;
     // Read through the path now, not a key kept open from the last read,

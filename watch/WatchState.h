@@ -9,6 +9,11 @@
 // the phase (which box is open), the refusals (what the user's Nos have
 // earned against the writer) and the pacing of the write war. A part that
 // does not exist cannot be out of date.
+//
+// Several sources are watched at once (the start page, the home tabs, ...;
+// see Source.h), each by its index: every source has its own reference and
+// its own memory of Nos and pacing, under the same rules. One box at a time
+// serves them all.
 #include <chrono>
 #include <optional>
 #include <string>
@@ -22,6 +27,15 @@ using Time = std::chrono::milliseconds;
 inline constexpr wchar_t kScanning[] = L"Scanning for changes...";
 inline constexpr wchar_t kChanged[] = L"HomePage changed!";
 inline constexpr wchar_t kDisabled[] = L"Disabled";
+// What opens is not the user's page but one a policy forces.
+inline constexpr wchar_t kPolicy[] = L"Set by a policy";
+
+// How a value other than the reference is dealt with; the source decides.
+enum class Treatment {
+    Ask,    // a question; No puts the reference back
+    Accept, // made the reference unasked: the change opens nothing new
+    Tell,   // told once in a box with OK only, made the reference: the user cannot undo it
+};
 
 // How long a No counts against the writer.
 inline constexpr Time kMinute = std::chrono::minutes(1);
@@ -39,15 +53,18 @@ struct Idle {
 };
 struct Asking { // the question is open
     std::wstring value; // the value it shows
+    size_t source = 0;  // whose value
     bool operator==(const Asking&) const = default;
 };
-struct Telling { // a message of the watch is open: Yes stored, or a Change that did not take
+struct Telling { // a message of the watch is open: Yes stored, a source tells, or a Change did not take
+    size_t source = 0;
     bool operator==(const Telling&) const = default;
 };
 struct Changing { // the Change box is open
     bool operator==(const Changing&) const = default;
 };
-struct Ending { // the session or the program is ending: the value is read a last time
+struct Ending { // the session or the program is ending: each value is read a last time
+    size_t source = 0; // the one being read
     bool operator==(const Ending&) const = default;
 };
 struct Ended { // nothing more is done
@@ -138,20 +155,31 @@ struct Memory {
     bool operator==(const Memory&) const = default;
 };
 
-struct State {
+// One source as the watch keeps it.
+struct Watched {
     std::wstring reference;
+    bool told = false; // a source that only tells (a policy): never written
+    bool operator==(const Watched&) const = default;
+};
+
+struct State {
+    explicit State(size_t sources = 1) : watched(sources), watching(std::vector<Memory>(sources)) {}
+
+    std::vector<Watched> watched;                   // one for each source, the start page first
     Phase phase;
-    std::optional<Memory> watching = Memory{}; // empty while suspended
+    std::optional<std::vector<Memory>> watching; // one for each source; empty while suspended
 
     bool suspended() const { return !watching; }
     template <class P> bool in() const { return std::holds_alternative<P>(phase); }
+    Memory* memory(size_t source) { return watching ? &(*watching)[source] : nullptr; }
+    const Memory* memory(size_t source) const { return watching ? &(*watching)[source] : nullptr; }
     bool operator==(const State&) const = default;
 };
 struct Event {
     enum Kind {
-        Begin,       // value: the first reference
+        Begin,       // value: the first reference; treatment Tell: a source that only tells
         Tick,        // the timer, a change signal, the end of a pause
-        Read,        // value: what the store holds now
+        Read,        // value: what the store holds now; treatment: how a change is dealt with
         Yes,         // the question's answers
         No,
         NotAsked,    // the question could not be shown; it is asked again later
@@ -166,14 +194,17 @@ struct Event {
         SessionEnd,
     } kind;
     std::wstring value{};
+    size_t source = 0; // Begin, Tick, Read, Restored, NotRestored
+    Treatment treatment = Treatment::Ask;
 };
 
 struct Action {
     enum Kind {
-        ReadValue,     // read the store and report Read
+        ReadValue,     // read the source and report Read
         Ask,           // text: the value; report Yes or No
         Restore,       // text: the value replaced; write the reference, read it back, report the outcome
-        Confirm,       // that Yes stored the page; report Told once closed
+        Confirm,       // that Yes stored the value; report Told once closed
+        Tell,          // text: the value, told with OK only; report Told once closed
         InputBox,      // report ChangeEnded
         StoreChange,   // text: the page typed; write it, read it back, report the outcome
         TellRefused,   // that the page typed could not be stored; report Told once closed
@@ -181,11 +212,12 @@ struct Action {
         ShowReference, // text
         Suspend,       // the switch to "Enable", the timer off
         Resume,        // the switch to "Disable", the timer on
-        RequestTick,   // a tick as soon as the program is free
+        RequestTick,   // a tick of every source as soon as the program is free
         WakeAt,        // at: a tick then, even if nothing else wakes the program
     } kind;
     std::wstring text{};
     Time at{0};
+    size_t source = 0; // whose value is read, asked about, written or shown; whom WakeAt wakes
 
     bool operator==(const Action&) const = default;
 };
@@ -204,6 +236,6 @@ const wchar_t* statusOf(const State& state);
 // or the watch suspended, nor while a held value that came back within its
 // pause waits for it to end: the program would wake for nothing, once for
 // every write of another program.
-bool listening(const State& state, Time now);
+bool listening(const State& state, size_t source, Time now);
 
 } // namespace watch

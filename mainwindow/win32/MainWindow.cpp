@@ -153,7 +153,7 @@ void MainWindow::onCreate() {
                              s_.program,
                              s_.stacking,
                              p.tray,
-                             s_.store,
+                             s_.sources,
                              s_.clock});
 }
 
@@ -258,8 +258,10 @@ void MainWindow::tickIfWatching() {
     if (form_ && s_.Timer1.enabled()) form_->Timer1_Timer();
 }
 
-void MainWindow::onRegistrySignal() {
-    if (hwnd_) tickIfWatching();
+void MainWindow::onChangeSignal(std::span<const size_t> sources) {
+    if (!hwnd_ || !form_) return;
+    for (const size_t source : sources) form_->watch().sourceChanged(source);
+    tickIfWatching();
 }
 
 void MainWindow::onRightButtonDown(WPARAM keys) { form_->Form_MouseDown(buttonsOf(keys)); }

@@ -3,6 +3,8 @@
 
 #include <memory>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "mainwindow/Form1.h"
 #include "platform/Stacking.h"
@@ -24,6 +26,7 @@ inline constexpr wchar_t kMainWindowClass[] = VARNOK_WINDOW_CLASS_W;
 // the ones that need its handle once it exists.
 struct MainWindowServices {
     const RegEdit& store;
+    std::vector<watch::Source*> sources; // the start page first
     platform::Stacking& stacking;
     platform::Win32NotifyIcon& notifyIcon;
     ui::Win32Dialogs& dialogs;
@@ -44,8 +47,8 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // The watched key reported a change: a tick at once, while watching.
-    void onRegistrySignal();
+    // A change signal of these sources: a tick at once, while watching.
+    void onChangeSignal(std::span<const size_t> sources);
     // Tab order, access keys and Esc, as in a dialog.
     bool preTranslateMessage(MSG& msg);
     HWND hwnd() const { return hwnd_; }

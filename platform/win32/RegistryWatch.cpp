@@ -2,8 +2,9 @@
 
 namespace platform {
 
-RegistryWatch::RegistryWatch(HKEY root, const std::wstring& key) : root_(root) {
+RegistryWatch::RegistryWatch(HKEY root, const std::wstring& key, bool subtree) : root_(root) {
     watches_.push_back({key, REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME});
+    watches_.back().subtree = subtree;
     watches_.push_back({key, REG_NOTIFY_CHANGE_LAST_SET, true});
     // Above it, only names matter: a key below deleted, created or renamed.
     for (std::wstring path = key; !path.empty();) {
@@ -18,8 +19,10 @@ RegistryWatch::RegistryWatch(HKEY root, const std::wstring& key) : root_(root) {
 // while the key there is one.
 bool RegistryWatch::open(Watch& w) {
     if (!w.link) {
-        if (RegOpenKeyExW(root_, w.path.c_str(), 0, KEY_NOTIFY, w.key.put()) == ERROR_SUCCESS) return true;
+        const LSTATUS status = RegOpenKeyExW(root_, w.path.c_str(), 0, KEY_NOTIFY, w.key.put());
+        if (status == ERROR_SUCCESS) return true;
         w.key.reset();
+        w.dormant = status == ERROR_FILE_NOT_FOUND;
         return false;
     }
     DWORD type = REG_NONE;
@@ -44,7 +47,7 @@ bool RegistryWatch::arm(Watch& w) {
     // empty path gives that very handle on Windows, which is not ours to close.
     if (!w.path.empty() && !w.key && !open(w)) return false;
     const HKEY key = w.path.empty() ? root_ : w.key.get();
-    if (RegNotifyChangeKeyValue(key, FALSE, w.filter, w.event.get(), TRUE) != ERROR_SUCCESS) {
+    if (RegNotifyChangeKeyValue(key, w.subtree, w.filter, w.event.get(), TRUE) != ERROR_SUCCESS) {
         // The key is gone from under its handle: open it afresh next time.
         w.key.reset();
         return false;
@@ -54,12 +57,17 @@ bool RegistryWatch::arm(Watch& w) {
 }
 
 std::span<const HANDLE> RegistryWatch::waitables() {
+    // From the root down: a key above is armed before the one below is
+    // found missing, and reports it when it is made.
+    for (size_t i = watches_.size(); i-- > 0;) {
+        Watch& w = watches_[i];
+        if (!w.armed && !w.dormant) arm(w);
+    }
     waiting_.clear();
     waitingFor_.clear();
     for (size_t i = 0; i < watches_.size(); ++i) {
-        Watch& w = watches_[i];
-        if (w.armed || (!w.dormant && arm(w))) {
-            waiting_.push_back(w.event.get());
+        if (watches_[i].armed) {
+            waiting_.push_back(watches_[i].event.get());
             waitingFor_.push_back(i);
         }
     }

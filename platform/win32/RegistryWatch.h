@@ -14,15 +14,19 @@ namespace platform {
 // deleted, created or renamed, and a handle follows its key wherever it is
 // renamed to: without the ancestors, renaming the key (or one above it) away
 // and making a new one in its place would go unreported. Each arming reports
-// one change, so a watch is armed again as soon as it fires. One that cannot
-// be armed (its key missing, no event to signal) is tried again whenever the
-// program wakes; meanwhile the program's regular tick reads the value for real.
+// one change, so a watch is armed again as soon as it fires. A key that is
+// missing waits, unopened, until a key above it reports a name made (the
+// keys are armed from the root down, so none is made unseen between the two);
+// one that cannot be armed otherwise (no event to signal) is tried again
+// whenever the program wakes. A key that often does not exist (a policy's)
+// thus costs nothing while it is missing.
 // Where the watched key is a registry link, the link itself is watched too:
 // the watch on the key follows the link's target, and pointing the link
 // elsewhere changes no name and no value there.
 class RegistryWatch {
 public:
-    RegistryWatch(HKEY root, const std::wstring& key);
+    // subtree: changes to the keys below the key count too (a policy's keys).
+    RegistryWatch(HKEY root, const std::wstring& key, bool subtree = false);
 
     // Arms whatever is disarmed, then the events to wait on: one for each
     // armed watch, never a null handle.
@@ -47,9 +51,11 @@ private:
         unique_hkey key;   // empty for the root, the predefined handle
         unique_handle event;
         bool armed = false;
-        // A link watch on a key that is no link: looked at again only when
-        // the keys above report a change, not on every wake-up.
+        // A key that is missing, or a link watch on a key that is no link:
+        // looked at again only when the keys above report a change, not on
+        // every wake-up.
         bool dormant = false;
+        bool subtree = false;
     };
     static constexpr size_t kLink = 1;
     bool arm(Watch& w);

@@ -60,15 +60,42 @@ std::optional<RegistryData> Win32Registry::read(Hive hive, const std::wstring& k
 }
 
 bool Win32Registry::writeString(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& text) {
+    const auto* first = reinterpret_cast<const std::uint8_t*>(text.c_str());
+    return write(hive, key, name, {RegSz, {first, first + (text.size() + 1) * sizeof(wchar_t)}});
+}
+
+bool Win32Registry::write(Hive hive, const std::wstring& key, const std::wstring& name, const RegistryData& data) {
+    if (data.bytes.size() > MAXDWORD) return false;
     unique_hkey k;
     if (RegCreateKeyExW(rootKeyOf(hive), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, k.put(),
                         nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    const auto bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (bytes > MAXDWORD) return false;
-    return RegSetValueExW(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
+    return RegSetValueExW(k.get(), name.c_str(), 0, data.type, data.bytes.data(), static_cast<DWORD>(data.bytes.size())) ==
+           ERROR_SUCCESS;
+}
+
+bool Win32Registry::remove(Hive hive, const std::wstring& key, const std::wstring& name) {
+    unique_hkey k;
+    const LSTATUS opened = RegOpenKeyExW(rootKeyOf(hive), key.c_str(), 0, KEY_SET_VALUE, k.put());
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    const LSTATUS status = RegDeleteValueW(k.get(), name.c_str());
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+std::vector<std::wstring> Win32Registry::valueNames(Hive hive, const std::wstring& key) {
+    std::vector<std::wstring> names;
+    unique_hkey k;
+    if (RegOpenKeyExW(rootKeyOf(hive), key.c_str(), 0, KEY_QUERY_VALUE, k.put()) != ERROR_SUCCESS) return names;
+    // Value names are at most 16,383 characters long.
+    std::wstring name(16384, L'\0');
+    for (DWORD i = 0;; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (RegEnumValueW(k.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name.data(), length);
+    }
+    return names;
 }
 
 std::wstring Win32Registry::expandEnvironment(const std::wstring& text) {

@@ -12,6 +12,9 @@ class Win32Registry final : public Registry {
 public:
     std::optional<RegistryData> read(Hive hive, const std::wstring& key, const std::wstring& name) override;
     bool writeString(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& text) override;
+    bool write(Hive hive, const std::wstring& key, const std::wstring& name, const RegistryData& data) override;
+    bool remove(Hive hive, const std::wstring& key, const std::wstring& name) override;
+    std::vector<std::wstring> valueNames(Hive hive, const std::wstring& key) override;
     std::wstring expandEnvironment(const std::wstring& text) override;
     void forgetOpenKeys() override { open_.reset(); }
 

@@ -2,6 +2,7 @@
 // One owner per handle, in the manner of WIL's unique_any: move-only, with an
 // explicit empty value, released exactly once.
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -47,6 +48,7 @@ inline void deleteBitmap(HBITMAP b) { DeleteObject(b); }
 inline void deleteDc(HDC dc) { DeleteDC(dc); }
 inline void unhook(HHOOK h) { UnhookWindowsHookEx(h); }
 inline void unhookWinEvent(HWINEVENTHOOK h) { UnhookWinEvent(h); }
+inline void closeFind(HANDLE h) { FindClose(h); }
 
 using unique_hkey = unique_any<HKEY, closeKey>;
 using unique_hicon = unique_any<HICON, destroyIcon>;
@@ -58,5 +60,60 @@ using unique_hbitmap = unique_any<HBITMAP, deleteBitmap>;
 using unique_hdc = unique_any<HDC, deleteDc>;
 using unique_hhook = unique_any<HHOOK, unhook>;
 using unique_hwinevent = unique_any<HWINEVENTHOOK, unhookWinEvent>;
+// A search: empty is null, so a failed FindFirstFile (INVALID_HANDLE_VALUE) is never kept.
+using unique_hfind = unique_any<HANDLE, closeFind>;
+
+// One reference to a COM object, released once.
+template <typename T>
+class unique_com {
+public:
+    unique_com() = default;
+    unique_com(const unique_com&) = delete;
+    unique_com& operator=(const unique_com&) = delete;
+    unique_com(unique_com&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    unique_com& operator=(unique_com&& other) noexcept {
+        if (this != &other) reset(std::exchange(other.p_, nullptr));
+        return *this;
+    }
+    ~unique_com() { reset(); }
+
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    void reset(T* p = nullptr) {
+        if (p_) p_->Release();
+        p_ = p;
+    }
+    // For the functions that hand out a reference through void**.
+    void** put() {
+        reset();
+        return reinterpret_cast<void**>(&p_);
+    }
+    template <typename U>
+    unique_com<U> query() const {
+        unique_com<U> out;
+        if (p_) p_->QueryInterface(__uuidof(U), out.put());
+        return out;
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+// COM on this thread while it lives: the shell's objects are made and used
+// on the thread that started it.
+class ComApartment {
+public:
+    ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    bool started() const { return SUCCEEDED(hr_); }
+
+private:
+    HRESULT hr_;
+};
 
 } // namespace platform

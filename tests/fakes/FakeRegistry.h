@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <tuple>
+#include <vector>
 
 #include "platform/Registry.h"
 
@@ -21,11 +22,32 @@ public:
 
     bool writeString(platform::Hive hive, const std::wstring& key, const std::wstring& name,
                      const std::wstring& text) override {
+        return write(hive, key, name, stringData(text));
+    }
+
+    bool write(platform::Hive hive, const std::wstring& key, const std::wstring& name,
+               const platform::RegistryData& data) override {
         ++writes;
         if (failWrites) return false;
-        values[id(hive, key, name)] = stringData(text);
+        values[id(hive, key, name)] = data;
         if (afterWrite) afterWrite();
         return true;
+    }
+
+    bool remove(platform::Hive hive, const std::wstring& key, const std::wstring& name) override {
+        ++writes;
+        if (failWrites) return false;
+        values.erase(id(hive, key, name));
+        if (afterWrite) afterWrite();
+        return true;
+    }
+
+    std::vector<std::wstring> valueNames(platform::Hive hive, const std::wstring& key) override {
+        std::vector<std::wstring> names;
+        for (const auto& [at, data] : values) {
+            if (std::get<0>(at) == hive && std::get<1>(at) == lower(key)) names.push_back(std::get<2>(at));
+        }
+        return names;
     }
 
     std::wstring expandEnvironment(const std::wstring& text) override {

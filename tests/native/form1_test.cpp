@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "mainwindow/Form1.h"
+#include "store/RegEdit.h"
+#include "watch/RegistrySources.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeUi.h"
 
@@ -16,6 +18,10 @@ protected:
     FakeRegistry registry;
     StartPageInRegistry page{registry};
     RegEdit store{registry};
+    watch::StartPageSource startPage{store};
+    watch::HomeTabsSource tabs{registry};
+    watch::LastSessionSource lastSession{registry};
+    watch::PolicySource policies{registry};
     FakeCaption lblHomePage, lblStatus{L"Scanning for changes..."}, cmdDisable{L"Disable"}, mDisable{L"Disable"},
         mShow{L"Show"};
     FakeTimer timer1, trayRetry{false};
@@ -28,7 +34,7 @@ protected:
     FakeClock clock;
     mainwindow::TrayIcon tray{icon, trayRetry};
     mainwindow::Form1 form{{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, mShow, window, form2, menu, dialogs,
-                            program, stacking, tray, store, clock}};
+                            program, stacking, tray, {&startPage, &tabs, &lastSession, &policies}, clock}};
 };
 
 TEST_F(Form1Test, LoadRegistersIconTakesReferenceGoesTopmostAndHides) {

@@ -83,7 +83,9 @@ const PolicyCase kPolicy[] = {
 
 TEST(QuestionPolicyTest, EachRuleCatchesItsLieAndKeepsWhatReadsTrue) {
     for (const PolicyCase& c : kPolicy) {
-        EXPECT_EQ(question::shownInQuestion(c.value, question::kDisplays[0], c.known), c.shown.empty() ? c.value : c.shown)
+        question::Display d = question::kDisplays[0];
+        d.known = &c.known;
+        EXPECT_EQ(question::shownInQuestion(c.value, d), c.shown.empty() ? c.value : c.shown)
             << c.rule;
     }
 }

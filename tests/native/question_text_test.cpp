@@ -4,6 +4,8 @@
 #include "tests/fakes/FakeUi.h"
 #include "tests/native/question_disguises.h"
 #include "question/QuestionText.h"
+#include "store/RegEdit.h"
+#include "watch/RegistrySources.h"
 #include "watch/Watch.h"
 
 using question::shownInQuestion;
@@ -98,11 +100,12 @@ TEST(QuestionTextTest, OnlyTheDisplayChangesNotWhatIsComparedOrWritten) {
     FakeRegistry registry;
     StartPageInRegistry page{registry};
     RegEdit store{registry};
+    watch::StartPageSource startPage{store};
     FakeCaption lblHomePage{L"http://ref.example/"}, lblStatus, cmdDisable{L"Disable"}, mDisable{L"Disable"};
     FakeTimer timer1;
     FakeClock clock;
     ScriptedDialogs dialogs;
-    watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+    watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
 
     const std::wstring hostile = L"http://ref.example/\u202E" + std::wstring(5000, L'z');
     page.set(hostile);
@@ -146,7 +149,8 @@ TEST(QuestionTextTest, AHostThatReadsAsAPageOfThisRunShowsInAsciiForm) {
     FakeClock clock;
     ScriptedDialogs dialogs;
     dialogs.typed = L"http://set.example/";
-    watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+    watch::StartPageSource source{store};
+    watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&source}, clock};
     const auto asked = [&](const std::wstring& value, ui::Answer answer) {
         clock.at += watch::kMinute;
         page.set(value);

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "store/OpenAtStart.h"
 #include "tests/native/WatchFixture.h"
 
 using ui::Answer;
@@ -9,7 +10,7 @@ using namespace watch;
 
 namespace {
 
-std::wstring question(const std::wstring& v) {
+std::wstring pageQuestion(const std::wstring& v) {
     return L"HomePage has been changed to '" + v + L"'! Do you wish to keep this setting?";
 }
 
@@ -23,24 +24,27 @@ using Change = std::function<void(State&)>;
 Change operator+(Change a, Change b) { return [=](State& s) { a(s), b(s); }; }
 const Change same = [](State&) {};
 Change in(Phase p) { return [=](State& s) { s.phase = p; }; }
-Change asking(const std::wstring& v) { return in(phase::Asking{v}); }
+Change asking(const std::wstring& v, size_t source = 0) { return in(phase::Asking{v, source}); }
 const Change idle = in(phase::Idle{});
-Change refusals(Refusals r) { return [=](State& s) { s.watching->refusals = r; }; }
+Change refusals(Refusals r, size_t source = 0) { return [=](State& s) { (*s.watching)[source].refusals = r; }; }
 const Change forgiven = refusals(refusal::None{});
-Change oneNo(const std::wstring& v, Time at) { return refusals(refusal::OneNo{v, at}); }
+Change oneNo(const std::wstring& v, Time at, size_t source = 0) { return refusals(refusal::OneNo{v, at}, source); }
 Change hold(Time lastNo, Time lastForeign) { return refusals(refusal::Hold{lastNo, lastForeign}); }
-Change failing(std::optional<std::wstring> v) { return [=](State& s) { s.watching->failing = v; }; }
-Change paced(const std::wstring& v, Time pace, Time until, bool cameBack = false, bool otherPutBack = false) {
-    return [=](State& s) { s.watching->pacing = {v, pace, until, cameBack, otherPutBack}; };
+Change failing(std::optional<std::wstring> v) { return [=](State& s) { (*s.watching)[0].failing = v; }; }
+Change paced(const std::wstring& v, Time pace, Time until, bool cameBack = false, bool otherPutBack = false,
+             size_t source = 0) {
+    return [=](State& s) { (*s.watching)[source].pacing = {v, pace, until, cameBack, otherPutBack}; };
 }
-Change reference(const std::wstring& v) { return [=](State& s) { s.reference = v; }; }
-Change suspended(bool on) { return [=](State& s) { if (on) s.watching.reset(); else s.watching.emplace(); }; }
+Change reference(const std::wstring& v, size_t source = 0) { return [=](State& s) { s.watched[source].reference = v; }; }
+Change told(size_t source) { return [=](State& s) { s.watched[source].told = true; }; }
+Change suspended(bool on) { return [=](State& s) { if (on) s.watching.reset(); else s.watching.emplace(s.watched.size()); }; }
 
-Action act(Action::Kind k, std::wstring text = {}) { return {k, std::move(text)}; }
-Action wakeAt(Time at) { return {Action::WakeAt, {}, at}; }
+Action act(Action::Kind k, std::wstring text = {}, size_t source = 0) { return {k, std::move(text), {}, source}; }
+Action wakeAt(Time at, size_t source = 0) { return {Action::WakeAt, {}, at, source}; }
 const Action readValue = act(Action::ReadValue), tick = act(Action::RequestTick);
-Action ask(const std::wstring& v) { return act(Action::Ask, v); }
-Action restore(const std::wstring& v) { return act(Action::Restore, v); }
+Action ask(const std::wstring& v, size_t source = 0) { return act(Action::Ask, v, source); }
+Action restore(const std::wstring& v, size_t source = 0) { return act(Action::Restore, v, source); }
+Event read(const std::wstring& v, size_t source, Treatment t = Treatment::Ask) { return {Event::Read, v, source, t}; }
 
 struct Row {
     Time at;
@@ -54,10 +58,10 @@ struct Row {
 namespace watch {
 // What a failed row saw.
 void PrintTo(const State& s, std::ostream* os) {
-    *os << "{reference " << testing::PrintToString(s.reference) << " phase " << s.phase.index();
+    *os << "{reference " << testing::PrintToString(s.watched[0].reference) << " phase " << s.phase.index();
     if (const auto* a = std::get_if<phase::Asking>(&s.phase)) *os << " " << testing::PrintToString(a->value);
     if (!s.watching) return void(*os << " suspended}");
-    const Memory& m = *s.watching;
+    const Memory& m = (*s.watching)[0];
     *os << " refusals " << m.refusals.index();
     std::visit([&](const auto& r) {
         using R = std::decay_t<decltype(r)>;
@@ -79,6 +83,7 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
     const struct {
         const char* what;
         std::vector<Row> steps;
+        size_t sources = 1; // each with the reference R
     } scenarios[] = {
         {"asked, No restores, Yes keeps and confirms; nothing is read while a box is open",
          {{sec(0), t, same, {readValue}},
@@ -223,10 +228,31 @@ TEST(WatchStateTable, EveryEventInEveryPhase) {
           {ms(100), a, paced(A, ms(25), ms(125)), {restore(A)}},
           {ms(105), a, paced(A, ms(25), ms(125), true), {wakeAt(ms(125))}},
           {ms(110), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, R)}}}},
+        {"each source has its own Nos and pacing; one box serves them all, and a read while it is open waits",
+         {{sec(0), {Event::Tick, {}, 1}, same, {act(Action::ReadValue, {}, 1)}},
+          {sec(0), read(A, 1), asking(A, 1), {ask(A, 1)}},
+          {sec(0), read(B, 0), same, {}},
+          {sec(1), no, idle + oneNo(A, sec(1), 1), {restore(A, 1)}},
+          {sec(2), read(A, 1), paced(A, ms(25), sec(2) + ms(25), false, false, 1), {restore(A, 1)}},
+          {sec(2), read(A, 1), paced(A, ms(25), sec(2) + ms(25), true, false, 1), {wakeAt(sec(2) + ms(25), 1)}},
+          {sec(2), {Event::Tick, {}, 0}, same, {readValue}},
+          {sec(3), read(A, 0), asking(A, 0), {ask(A)}},
+          {sec(4), yes, reference(A) + in(phase::Telling{0}), {act(Action::ShowReference, A), act(Action::Confirm)}},
+          {sec(5), {Event::Told}, idle, {tick}}},
+         2},
+        {"a change that opens nothing new becomes the reference unasked; a policy is told once, and never written",
+         {{sec(0), {Event::Begin, L"", 2, Treatment::Tell}, reference(L"", 2) + told(2), {act(Action::ShowReference, L"", 2)}},
+          {sec(0), read(L"", 1, Treatment::Accept), reference(L"", 1), {act(Action::ShowReference, L"", 1)}},
+          {sec(1), read(L"P", 2, Treatment::Tell), reference(L"P", 2) + in(phase::Telling{2}),
+           {act(Action::ShowReference, L"P", 2), act(Action::Tell, L"P", 2)}},
+          {sec(1), read(A, 0), same, {}},
+          {sec(2), {Event::SessionEnd}, in(phase::Ended{}), {act(Action::Write, R), act(Action::Write, L"", 1)}}},
+         3},
     };
     for (const auto& sc : scenarios) {
-        State before, expected;
-        before.reference = expected.reference = R;
+        State before(sc.sources);
+        for (auto& w : before.watched) w.reference = R;
+        State expected = before;
         for (size_t i = 0; i < sc.steps.size(); ++i) {
             const auto& step = sc.steps[i];
             step.change(expected);
@@ -285,7 +311,7 @@ TEST_F(WatchTest, NoWritesTheReferenceBack) {
     dialogs.whileAsking = [&] { EXPECT_EQ(lblStatus.text, L"HomePage changed!"); };
     watch.Timer1_Timer();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, question(L"http://evil.example/"));
+    EXPECT_EQ(dialogs.shown[0].text, pageQuestion(L"http://evil.example/"));
     EXPECT_EQ(dialogs.shown[0].title, L"Warning!");
     EXPECT_EQ(stored(), L"http://ref.example/");
     EXPECT_EQ(lblHomePage.text, L"http://ref.example/");
@@ -324,13 +350,14 @@ TEST_F(WatchTest, DifferencesThatCount) {
         {"unreadable at start-up, readable now", L"", L"http://a.example/", L"http://a.example/"},
     };
     for (const auto& c : cases) {
-        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
-        fresh.begin(c.reference);
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
+        page.set(c.reference);
+        fresh.begin();
         if (c.value) page.set(*c.value); else page.erase();
         dialogs.shown.clear();
         fresh.Timer1_Timer();
         ASSERT_EQ(dialogs.questions(), 1u) << c.what;
-        EXPECT_EQ(dialogs.shown[0].text, question(c.shown)) << c.what;
+        EXPECT_EQ(dialogs.shown[0].text, pageQuestion(c.shown)) << c.what;
         ASSERT_NE(page.get(), nullptr) << c.what;
         EXPECT_EQ(page.get()->type, platform::RegSz) << c.what;
         EXPECT_EQ(stored(), c.reference) << c.what;
@@ -386,7 +413,7 @@ TEST_F(WatchTest, EventsWhileTheQuestionIsOpen) {
 // A write refused, or undone before it is read back, is no restore.
 TEST_F(WatchTest, ARestoreIsReadBack) {
     for (const bool refused : {true, false}) {
-        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
         page.set(L"http://evil.example/");
         registry.failWrites = refused;
         registry.afterWrite = [&] { page.set(L"http://evil.example/"); };
@@ -413,14 +440,14 @@ TEST_F(WatchTest, APauseEndsWithAWakeUp) {
         watch.Timer1_Timer();
     }
     EXPECT_EQ(timer1.delayed, ms(20));
-    EXPECT_FALSE(watch.wantsChangeSignals());
+    EXPECT_FALSE(watch.wantsChangeSignals(0));
     EXPECT_EQ(lblStatus.text, kChanged) << "the held page stands while it waits";
     EXPECT_EQ(stored(), A);
     clock.at += ms(20);
     watch.Timer1_Timer();
     EXPECT_EQ(stored(), R);
     EXPECT_EQ(lblStatus.text, kScanning);
-    EXPECT_TRUE(watch.wantsChangeSignals());
+    EXPECT_TRUE(watch.wantsChangeSignals(0));
     EXPECT_EQ(dialogs.questions(), 1u);
 }
 
@@ -428,12 +455,126 @@ TEST_F(WatchTest, APauseEndsWithAWakeUp) {
 // suspended.
 TEST_F(WatchTest, TheEndReadsTheValueALastTime) {
     for (const bool suspended : {false, true}) {
-        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, store, clock};
+        watch::Watch fresh{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs, {&startPage}, clock};
         if (suspended) fresh.cmdDisable_Click();
         page.set(A);
         fresh.sessionEnding();
         EXPECT_EQ(stored(), suspended ? A : R) << suspended;
         EXPECT_EQ(dialogs.questions(), 0u) << suspended;
         page.set(R);
+    }
+}
+
+namespace {
+
+using platform::Hive;
+using platform::RegistryData;
+using Set = std::function<void(FakeRegistry&)>;
+
+RegistryData utf16(const std::wstring& text, std::uint32_t type) { return FakeRegistry::stringData(text, type); }
+Set put(Hive h, const std::wstring& key, const std::wstring& name, RegistryData d) {
+    return [=](FakeRegistry& r) { r.set(h, key, name, d); };
+}
+Set homeTabs(std::vector<std::wstring> list) { return [=](FakeRegistry& r) { store::writeHomeTabs(r, list); }; }
+Set lastSessionOn(bool on) { return [=](FakeRegistry& r) { store::writeLastSession(r, on); }; }
+Set startPageAs(const std::wstring& text, std::uint32_t type) {
+    return put(Hive::CurrentUser, StartPageInRegistry::kKey, L"Start Page", utf16(text, type));
+}
+Set policyPage(const std::wstring& page) {
+    const std::wstring key = store::kPoliciesKey;
+    return [=](FakeRegistry& r) {
+        r.set(Hive::CurrentUser, key + L"\\Main", L"Start Page", FakeRegistry::stringData(page));
+        r.set(Hive::CurrentUser, key + L"\\Control Panel", L"HomePage", {platform::RegDword, {1, 0, 0, 0}});
+    };
+}
+const std::wstring X = L"http://x.example/", E = L"http://evil.example/";
+std::wstring tabsQuestion(const std::wstring& middle) {
+    return L"The HomePage tabs have been changed to " + middle + L" Do you wish to keep this setting?";
+}
+
+} // namespace
+
+// Every source through the one watch, on a fake registry: what is found at
+// start-up, what another program changes, the box it brings and its answer,
+// and what stands afterwards.
+TEST(WatchSources, EachAskedInItsOwnWordsAndPutBack) {
+    const auto tabsAre = [](std::vector<std::wstring> list) {
+        return [=](FakeRegistry& r) { return store::readHomeTabs(r) == list; };
+    };
+    const auto pageIs = [](const std::wstring& text) {
+        return [=](FakeRegistry& r) {
+            const auto d = r.find(Hive::CurrentUser, StartPageInRegistry::kKey, L"Start Page");
+            return d && d->type == platform::RegSz && *d == FakeRegistry::stringData(text);
+        };
+    };
+    const struct {
+        const char* what;
+        std::vector<Set> atStart, change;
+        std::vector<std::wstring> boxes; // question or information, in turn
+        Answer answer;
+        std::function<bool(FakeRegistry&)> after;
+        std::wstring caption, status = kScanning;
+    } rows[] = {
+        {"a tab added: asked, naming it; No puts the list back", {homeTabs({X})}, {homeTabs({X, E})},
+         {tabsQuestion(L"'" + X + L"', '" + E + L"'! Added: '" + E + L"'.")}, Answer::No, tabsAre({X}),
+         R + L" (+1 tab)"},
+        {"one tab for another, Yes keeps the new list", {homeTabs({X})}, {homeTabs({E})},
+         {tabsQuestion(L"'" + E + L"'! Added: '" + E + L"'. Removed: '" + X + L"'."), L"New Homepage stored"},
+         Answer::Yes, tabsAre({E}), R + L" (+1 tab)"},
+        {"the tabs taken away: No puts them back", {homeTabs({X, E})}, {homeTabs({})},
+         {tabsQuestion(L"none! Removed: '" + X + L"', '" + E + L"'.")}, Answer::No, tabsAre({X, E}), R + L" (+2 tabs)"},
+        {"a disguised host in a tab is shown as what it is", {}, {homeTabs({L"http://www.ex\u0430mple.com/"})},
+         {tabsQuestion(L"'http://www.xn--exmple-4nf.com/'! Added: 'http://www.xn--exmple-4nf.com/'.")}, Answer::No,
+         tabsAre({}), R},
+        {"the last session turned on: asked; No turns it off", {}, {lastSessionOn(true)},
+         {L"Internet Explorer has been set to open the last session instead of the HomePage! Do you wish to keep "
+          L"this setting?"},
+         Answer::No, [](FakeRegistry& r) { return !store::readLastSession(r); }, R},
+        {"the last session turned off: nothing to ask", {lastSessionOn(true)}, {lastSessionOn(false)}, {}, Answer::No,
+         [](FakeRegistry& r) { return !store::readLastSession(r); }, R},
+        {"a page in binary: asked with its type; No writes the reference back as a string", {},
+         {startPageAs(E, platform::RegBinary)}, {pageQuestion(L"[REG_BINARY] " + E)}, Answer::No, pageIs(R), R},
+        {"the type changed alone is a change", {}, {startPageAs(R, platform::RegMultiSz)},
+         {pageQuestion(L"[REG_MULTI_SZ] " + R)}, Answer::No, pageIs(R), R},
+        {"no page at start-up, then one in binary: asked all the same", {startPageAs(L"", platform::RegSz)},
+         {startPageAs(E, platform::RegBinary)}, {pageQuestion(L"[REG_BINARY] " + E)}, Answer::No, pageIs(L""), L""},
+        {"a policy's page appearing: told once, with OK only; nothing written", {}, {policyPage(E)},
+         {L"HomePage has been set to '" + E + L"' by a policy! Varnok cannot undo a policy: only an administrator can."},
+         Answer::No, pageIs(R), L"Set by a policy: " + E, kPolicy},
+        {"a policy's page at start-up: shown, not told", {policyPage(E)}, {}, {}, Answer::No, pageIs(R),
+         L"Set by a policy: " + E, kPolicy},
+    };
+    for (const auto& row : rows) {
+        FakeRegistry registry;
+        StartPageInRegistry{registry}.set(R);
+        for (const Set& set : row.atStart) set(registry);
+        RegEdit store{registry};
+        watch::StartPageSource startPage{store};
+        watch::HomeTabsSource tabs{registry};
+        watch::LastSessionSource lastSession{registry};
+        watch::PolicySource policies{registry};
+        FakeCaption lblHomePage, lblStatus{kScanning}, cmdDisable{L"Disable"}, mDisable{L"Disable"};
+        FakeTimer timer1;
+        FakeClock clock;
+        ScriptedDialogs dialogs;
+        dialogs.answers = {row.answer};
+        watch::Watch w{{lblHomePage, lblStatus, cmdDisable, mDisable, timer1}, dialogs,
+                       {&startPage, &tabs, &lastSession, &policies}, clock};
+        w.begin();
+        const int writesBefore = registry.writes;
+        for (const Set& set : row.change) set(registry);
+        for (size_t i = 0; i < w.sourceCount(); ++i) w.sourceChanged(i);
+        w.Timer1_Timer();
+        w.Timer1_Timer(); // nothing more to ask or tell
+        std::vector<std::wstring> boxes;
+        for (const auto& b : dialogs.shown) boxes.push_back(b.text);
+        EXPECT_EQ(boxes, row.boxes) << row.what;
+        EXPECT_TRUE(row.after(registry)) << row.what;
+        EXPECT_EQ(lblHomePage.text, row.caption) << row.what;
+        EXPECT_EQ(lblStatus.text, row.status) << row.what;
+        if (row.status == kPolicy) {
+            EXPECT_EQ(registry.writes, writesBefore) << row.what << ": a policy is never written";
+            if (!dialogs.shown.empty()) EXPECT_EQ(dialogs.shown[0].kind, L"information") << row.what;
+        }
     }
 }

@@ -186,8 +186,16 @@ TEST_F(VarnokProcessTest, NoForeignChangeGoesUnasked) {
         {"value set", [&] { page.setString(L"Start Page", L"http://a.example/"); }, L"http://a.example/"},
         {"letter case only", [&] { page.setString(L"Start Page", L"http://REF.example/"); }, L"http://REF.example/"},
         {"value deleted", [&] { page.erase(L"Start Page"); }, L""},
-        {"number", [&] { page.setRaw(L"Start Page", REG_DWORD, &five, sizeof five); }, L"5"},
-        {"binary", [&] { page.setRaw(L"Start Page", REG_BINARY, blob, sizeof blob); }, L""},
+        // Another type is asked about marked with it, showing what it holds.
+        {"number", [&] { page.setRaw(L"Start Page", REG_DWORD, &five, sizeof five); }, L"[REG_DWORD] 5"},
+        {"binary", [&] { page.setRaw(L"Start Page", REG_BINARY, blob, sizeof blob); },
+         L"[REG_BINARY] [U+0001][U+0002][U+0003]"},
+        {"a page in binary",
+         [&] { page.setRaw(L"Start Page", REG_BINARY, L"http://evil.example/", 40); },
+         L"[REG_BINARY] http://evil.example/"},
+        {"the page's own text in another type",
+         [&] { page.setRaw(L"Start Page", REG_MULTI_SZ, L"http://ref.example/\0", 42); },
+         L"[REG_MULTI_SZ] http://ref.example/"},
         {"key deleted with its values", [&] { page.eraseKey(); }, L""},
         {"bare key deleted",
          [&] { RegDeleteKeyW(HKEY_CURRENT_USER, page.path().c_str()); }, L""},
@@ -228,6 +236,68 @@ TEST_F(VarnokProcessTest, NoForeignChangeGoesUnasked) {
         })) << c.what;
         EXPECT_TRUE(waitFor([&] { return visibleBoxes(L"Warning!", pi.dwProcessId).empty(); })) << c.what;
     }
+}
+
+// What opens besides the start page, changed in the real registry by
+// another program: each change asked about in its own words and undone by
+// No; a policy, which Varnok cannot undo, told with OK only and shown in the
+// main window in place of the page.
+TEST_F(VarnokProcessTest, EveryWayAPageOpensIsGuarded) {
+    const ScratchKey lastSession{L"Software\\Microsoft\\Internet Explorer\\ContinuousBrowsing"},
+        policies{L"Software\\Policies\\Microsoft\\Internet Explorer"},
+        policyPanel{policies.path() + L"\\Control Panel"}, policyMain{policies.path() + L"\\Main"};
+    const DWORD on = 1;
+    const wchar_t tabs[] = L"http://evil.example/\0";
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::wstring button, text;
+        std::function<bool()> undone;
+    } cases[] = {
+        {"a tab added", [&] { page.setRaw(L"Secondary Start Pages", REG_MULTI_SZ, tabs, sizeof tabs); }, L"&No",
+         L"The HomePage tabs have been changed to 'http://evil.example/'! Added: 'http://evil.example/'. Do you wish "
+         L"to keep this setting?",
+         [&] { return !page.get(L"Secondary Start Pages"); }},
+        {"the last session turned on", [&] { lastSession.setRaw(L"Enabled", REG_DWORD, &on, sizeof on); }, L"&No",
+         L"Internet Explorer has been set to open the last session instead of the HomePage! Do you wish to keep this "
+         L"setting?",
+         [&] {
+             const auto v = lastSession.get(L"Enabled");
+             return v && v->first == REG_DWORD && v->second.empty();
+         }},
+        {"a policy's start page",
+         [&] {
+             policyMain.setString(L"Start Page", L"http://forced.example/");
+             policyPanel.setRaw(L"HomePage", REG_DWORD, &on, sizeof on);
+         },
+         L"OK",
+         L"HomePage has been set to 'http://forced.example/' by a policy! Varnok cannot undo a policy: only an "
+         L"administrator can.",
+         [&] {
+             return textOf(control(IDC_LBLHOMEPAGE)) == L"Set by a policy: http://forced.example/" &&
+                    textOf(control(IDC_LBLSTATUS)) == L"Set by a policy" &&
+                    policyMain.get(L"Start Page")->second == L"http://forced.example/";
+         }},
+    };
+    for (const auto& c : cases) {
+        forgetAnswers();
+        auto box = answerBox(L"Warning!", c.button, pi.dwProcessId, 5000);
+        c.change();
+        const auto seen = box.get();
+        ASSERT_TRUE(seen.has_value()) << c.what;
+        EXPECT_EQ(seen->text, c.text) << c.what << ": " << narrow(seen->text);
+        EXPECT_TRUE(waitFor(c.undone)) << c.what << ": the main window shows " << narrow(textOf(control(IDC_LBLHOMEPAGE)))
+                                       << ", " << narrow(textOf(control(IDC_LBLSTATUS)));
+        EXPECT_TRUE(waitFor([&] { return visibleBoxes(L"Warning!", pi.dwProcessId).empty(); })) << c.what;
+    }
+    // Told once: the policy gone, the user's page is shown again, unasked.
+    policies.eraseKey();
+    EXPECT_TRUE(waitFor([&] {
+        return textOf(control(IDC_LBLHOMEPAGE)) == L"http://ref.example/" &&
+               textOf(control(IDC_LBLSTATUS)) == L"Scanning for changes...";
+    }));
+    EXPECT_TRUE(visibleBoxes(L"Warning!", pi.dwProcessId).empty());
+    EXPECT_EQ(stored(), L"http://ref.example/");
 }
 
 TEST_F(VarnokProcessTest, ABurstAndAChangeDuringTheQuestionAreEachAsked) {

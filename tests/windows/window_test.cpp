@@ -19,6 +19,7 @@
 #include "ui/win32/Dpi.h"
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/ids.h"
+#include "watch/RegistrySources.h"
 
 using namespace wintest;
 using ui::twipsToPixels;
@@ -154,7 +155,7 @@ protected:
     void SetUp() override {
         page.setString(L"Start Page", L"http://ref.example/");
         main = mainwindow::MainWindow::create(
-            GetModuleHandleW(nullptr), {store, stacking, notifyIcon, dialogs, timer1, trayRetry, program, about, clock});
+            GetModuleHandleW(nullptr), {store, {&startPage}, stacking, notifyIcon, dialogs, timer1, trayRetry, program, about, clock});
         ASSERT_NE(main, nullptr);
         about.setOwner(main->hwnd());
         pumpFor(50);
@@ -200,6 +201,7 @@ protected:
     FakeProgram program;
     FakeLauncher launcher;
     RegEdit store{registry};
+    watch::StartPageSource startPage{store};
     platform::Win32Stacking stacking;
     platform::Win32NotifyIcon notifyIcon{TRAY_ICON_UID, WMAPP_NOTIFYCALLBACK};
     ui::EventLoop loop;

@@ -13,15 +13,30 @@ bool EventLoop::preTranslate(MSG& msg, HWND dialog) {
 }
 
 void EventLoop::waitForWork() {
-    const std::span<const HANDLE> handles = source_.handles ? source_.handles() : std::span<const HANDLE>{};
-    const auto n = static_cast<DWORD>(handles.size());
-    const DWORD r = MsgWaitForMultipleObjectsEx(n, handles.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    handles_.clear();
+    firstOf_.clear();
+    for (WaitSource& source : sources_) {
+        firstOf_.push_back(handles_.size());
+        if (!source.handles) continue;
+        const std::span<const HANDLE> h = source.handles();
+        // One wait takes at most MAXIMUM_WAIT_OBJECTS - 1 handles beside the
+        // message queue; a source beyond that waits for the next round.
+        if (handles_.size() + h.size() >= MAXIMUM_WAIT_OBJECTS) continue;
+        handles_.insert(handles_.end(), h.begin(), h.end());
+    }
+    const auto n = static_cast<DWORD>(handles_.size());
+    const DWORD r = MsgWaitForMultipleObjectsEx(n, handles_.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (r < WAIT_OBJECT_0 + n) {
-        source_.signalled(r - WAIT_OBJECT_0);
+        const size_t at = r - WAIT_OBJECT_0;
+        size_t which = firstOf_.size();
+        while (which > 0 && firstOf_[which - 1] > at) --which;
+        sources_[which - 1].signalled(at - firstOf_[which - 1]);
     } else if (r == WAIT_FAILED) {
         // Waiting again on the same handles would fail at once, for ever:
-        // the source starts over and this round waits for a message.
-        if (source_.failed) source_.failed();
+        // every source starts over and this round waits for a message.
+        for (WaitSource& source : sources_) {
+            if (source.failed) source.failed();
+        }
         MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }

@@ -18,16 +18,18 @@ struct WaitSource {
     std::function<void()> failed;
 };
 
-// The program's message loop. Besides messages it waits on the registry's
-// change events, so a change wakes the program at once and nothing else
-// does. Modal boxes of the program's own run it nested.
+// The program's message loop. Besides messages it waits on the change
+// events of every source (the registry's, a folder's), so a change wakes the
+// program at once and nothing else does. Modal boxes of the program's own
+// run it nested.
 class EventLoop {
 public:
     using PreTranslate = std::function<bool(MSG&)>;
 
     // Keyboard handling of modeless windows (tab order, access keys).
     void addPreTranslate(PreTranslate filter) { filters_.push_back(std::move(filter)); }
-    void watch(WaitSource source) { source_ = std::move(source); }
+    // One more source to wait on; all of them share one wait.
+    void watch(WaitSource source) { sources_.push_back(std::move(source)); }
 
     // Runs until done() holds, or until WM_QUIT: then false, the quit is
     // passed on to any outer loop and exitCode receives its code.
@@ -38,7 +40,9 @@ private:
     void waitForWork();
 
     std::vector<PreTranslate> filters_;
-    WaitSource source_;
+    std::vector<WaitSource> sources_;
+    std::vector<HANDLE> handles_;
+    std::vector<size_t> firstOf_; // where each source's handles begin in handles_
     int depth_ = 0;
 };
 
