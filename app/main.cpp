@@ -21,9 +21,9 @@
 #include "ui/win32/Win32Controls.h"
 #include "ui/win32/Win32Dialogs.h"
 #include "ui/win32/ids.h"
-#include "watch/ShortcutSource.h"
 #include "varnok_contract.h"
 #include "watch/RegistrySources.h"
+#include "watch/ShortcutSource.h"
 
 namespace {
 
@@ -139,8 +139,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const auto shortcutFolders = shortcutStore.folders();
     FolderSignals shortcuts[] = {{foldersWhere(shortcutFolders, false), shortcutStore, false, 4},
                                  {foldersWhere(shortcutFolders, true), shortcutStore, true, 5}};
-    const std::vector<watch::Source*> sources{&startPage,          &homeTabs,          &lastSession,
-                                              &policies,           &shortcuts[0].source, &shortcuts[1].source};
+    const std::vector<watch::Source*> sources{&startPage, &homeTabs,           &lastSession,
+                                              &policies,  &shortcuts[0].source, &shortcuts[1].source};
     const std::wstring policyKey = store::kPoliciesKey;
     KeySignals keys[] = {
         {platform::RegistryWatch(platform::rootKeyOf(watched->hive), watched->key), {0, 1}},

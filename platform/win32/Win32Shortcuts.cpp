@@ -78,7 +78,9 @@ std::optional<LinkData> Win32Shortcuts::read(const std::wstring& path) {
 }
 
 bool Win32Shortcuts::write(const std::wstring& path, const LinkData& link) {
-    const Link l = load(path, STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    // Loaded to read only: the shell reads the file whole and lets it go, and
+    // Save opens it anew, so no share mode of ours stands in its way.
+    const Link l = load(path, STGM_READ | STGM_SHARE_DENY_NONE);
     if (!l.file) return false;
     // The target is set only where it differs: setting it again would write
     // it expanded and lose the form it was stored in.
