@@ -16,23 +16,23 @@ RegistryWatch::RegistryWatch(HKEY root, const std::wstring& key, bool subtree) :
 }
 
 // The key at the watch's path; for a link watch, the link itself, and only
-// while the key there is one.
+// while the key there is one. A key that is missing, or is no link, is left
+// dormant: the keys above report when that changes.
 bool RegistryWatch::open(Watch& w) {
-    if (!w.link) {
-        const LSTATUS status = RegOpenKeyExW(root_, w.path.c_str(), 0, KEY_NOTIFY, w.key.put());
-        if (status == ERROR_SUCCESS) return true;
+    const LSTATUS status = RegOpenKeyExW(root_, w.path.c_str(), w.link ? REG_OPTION_OPEN_LINK : 0,
+                                         w.link ? KEY_NOTIFY | KEY_QUERY_VALUE : KEY_NOTIFY, w.key.put());
+    if (status != ERROR_SUCCESS) {
         w.key.reset();
         w.dormant = status == ERROR_FILE_NOT_FOUND;
         return false;
     }
+    if (!w.link) return true;
     DWORD type = REG_NONE;
-    if (RegOpenKeyExW(root_, w.path.c_str(), REG_OPTION_OPEN_LINK, KEY_NOTIFY | KEY_QUERY_VALUE, w.key.put()) ==
-            ERROR_SUCCESS &&
-        RegQueryValueExW(w.key.get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+    if (RegQueryValueExW(w.key.get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
         type == REG_LINK) {
         return true;
     }
-    w.dormant = static_cast<bool>(w.key);
+    w.dormant = true;
     w.key.reset();
     return false;
 }

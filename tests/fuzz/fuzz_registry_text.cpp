@@ -16,6 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::wstring text = store::registryDataToText(d, [](const std::wstring& s) { return s; });
     // Strings never outgrow their data; numbers are at most 20 digits.
     if (text.size() > d.bytes.size() / 2 && text.size() > 20) __builtin_trap();
+    // A page of any type splits into its mark and its text, and shows as both.
+    const std::wstring page = store::pageOf(d, [](const std::wstring& s) { return s; });
+    const auto [mark, shown] = store::splitPage(page);
+    if (mark + shown != store::shownPage(page)) __builtin_trap();
+    if (shown.size() > d.bytes.size() && shown.size() > 20) __builtin_trap();
 
     std::wstring path;
     for (std::size_t i = 4; i + 1 < size; i += 2) path.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));

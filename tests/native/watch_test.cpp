@@ -501,6 +501,12 @@ TEST(WatchSources, EachAskedInItsOwnWordsAndPutBack) {
     const auto tabsAre = [](std::vector<std::wstring> list) {
         return [=](FakeRegistry& r) { return store::readHomeTabs(r) == list; };
     };
+    // A list too long to show: its first eight, then how many more.
+    std::vector<std::wstring> many;
+    std::wstring firstEight;
+    for (int i = 0; i < 1000; ++i) many.push_back(L"http://t.example/" + std::to_wstring(i));
+    for (int i = 0; i < 8; ++i) firstEight += (i ? L", '" : L"'") + many[i] + L"'";
+    firstEight += L" and 992 more";
     const auto pageIs = [](const std::wstring& text) {
         return [=](FakeRegistry& r) {
             const auto d = r.find(Hive::CurrentUser, StartPageInRegistry::kKey, L"Start Page");
@@ -523,6 +529,8 @@ TEST(WatchSources, EachAskedInItsOwnWordsAndPutBack) {
          Answer::Yes, tabsAre({E}), R + L" (+1 tab)"},
         {"the tabs taken away: No puts them back", {homeTabs({X, E})}, {homeTabs({})},
          {tabsQuestion(L"none! Removed: '" + X + L"', '" + E + L"'.")}, Answer::No, tabsAre({X, E}), R + L" (+2 tabs)"},
+        {"a thousand tabs: the first eight shown, and how many more", {}, {homeTabs(many)},
+         {tabsQuestion(firstEight + L"! Added: " + firstEight + L".")}, Answer::No, tabsAre({}), R},
         {"a disguised host in a tab is shown as what it is", {}, {homeTabs({L"http://www.ex\u0430mple.com/"})},
          {tabsQuestion(L"'http://www.xn--exmple-4nf.com/'! Added: 'http://www.xn--exmple-4nf.com/'.")}, Answer::No,
          tabsAre({}), R},

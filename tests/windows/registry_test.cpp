@@ -36,13 +36,21 @@ TEST_F(RegistryStoreTest, ReadsEachTypeAsText) {
     SetEnvironmentVariableW(L"VARNOK_TEST_SITE", L"a.example");
     key.setString(L"expand", L"http://%VARNOK_TEST_SITE%/", REG_EXPAND_SZ);
 
+    // Another type than a string's reads marked with it, after a NUL.
+    const auto typed = [](std::wstring marked) { return L'\0' + marked; };
     const struct {
         const wchar_t* name;
-        const wchar_t* text;
+        std::wstring text;
     } cases[] = {
-        {L"sz", L"http://a.example/"}, {L"dword", L"5"},       {L"bigdword", L"4294967295"},
-        {L"qword", L"1099511627776"},  {L"binary", L""},       {L"multi", L""},
-        {L"none", L""},                {L"nul", L"ab"},        {L"expand", L"http://a.example/"},
+        {L"sz", L"http://a.example/"},
+        {L"dword", typed(L"[REG_DWORD] 5")},
+        {L"bigdword", typed(L"[REG_DWORD] 4294967295")},
+        {L"qword", typed(L"[REG_QWORD] 1099511627776")},
+        {L"binary", typed(L"[REG_BINARY] hi")},
+        {L"multi", typed(std::wstring(L"[REG_MULTI_SZ] a\0b", 18))},
+        {L"none", typed(L"[REG_NONE] hi")},
+        {L"nul", L"ab"},
+        {L"expand", L"http://a.example/"},
         {L"missing", L""},
     };
     for (const auto& c : cases) {
@@ -124,9 +132,12 @@ TEST_F(RegistryWatchTest, KeysMissingDeletedOrCreatedAgainAreWatchedAfresh) {
     platform::RegistryWatch watch(HKEY_CURRENT_USER, key.path());
     EXPECT_FALSE(watch.keyArmed() || watch.parentArmed()) << "nothing to watch there while the parent is missing";
 
+    // Missing, they wait for the key above to report them made, and cost
+    // nothing meanwhile.
     key.setString(L"Start Page", L"a");
-    watch.waitables();
-    EXPECT_TRUE(watch.keyArmed() && watch.parentArmed()) << "armed again at the next wake-up";
+    EXPECT_TRUE(wakes(watch)) << "made, reported by the key above";
+    settle(watch);
+    EXPECT_TRUE(watch.keyArmed() && watch.parentArmed()) << "armed once reported";
 
     key.eraseKey();
     EXPECT_TRUE(wakes(watch)) << "deleting the key is reported";
