@@ -30,6 +30,7 @@ bool isVarnoksOwn(const std::wstring& name) {
 unsigned othersMay(const FolderFacts& folder) { return folder.ownerTrusted ? folder.othersMay : kEverything; }
 
 FolderVerdict refuse(std::wstring reason) { return {false, std::move(reason), 0}; }
+FolderVerdict renew(size_t at) { return {true, L"", at, true}; }
 
 } // namespace
 
@@ -50,6 +51,7 @@ FolderVerdict decideInstallFolder(const InstallFolderFacts& facts) {
         case FolderFacts::NotFolder:
             return refuse(folder.path + L" is a file or a link, not a folder.");
         case FolderFacts::Unreadable:
+            if (last && facts.registered) return renew(i);
             return refuse(L"Who may change " + folder.path + L" could not be read.");
         case FolderFacts::Folder:
             break;
@@ -58,12 +60,14 @@ FolderVerdict decideInstallFolder(const InstallFolderFacts& facts) {
             if (othersMay(folder) & kTake) {
                 return refuse(L"Users other than administrators can rename or replace " + folder.path + L".");
             }
-        } else if (facts.registered ? !folder.ownerTrusted
-                                    : (othersMay(folder) != kNothing || (othersMay(*parent) & kAddFolders))) {
+        } else if (facts.registered) {
+            // Earlier installers left a folder outside Program Files open:
+            // what is in it now does not matter, it goes.
+            if (othersMay(folder) != kNothing) return renew(i);
+        } else if (othersMay(folder) != kNothing || (othersMay(*parent) & kAddFolders)) {
             // A handle opened while others could write keeps its rights
-            // after the list changes: only the installed Varnok's own
-            // folder, whose list an install resets, or one that only
-            // administrators could ever have made or written is taken.
+            // after the list changes: only one that only administrators
+            // could ever have made or written is taken.
             return refuse(folder.path + L" already exists, and users other than administrators could have made it or written to it.");
         }
         parent = &folder;
@@ -76,6 +80,54 @@ FolderVerdict decideInstallFolder(const InstallFolderFacts& facts) {
     }
     if (foreign) return refuse(folder + L" holds " + *foreign + L", which Varnok did not put there.");
     return {true, L"", facts.way.size()};
+}
+
+std::wstring recordMade(const std::vector<MadeFolder>& made) {
+    std::wstring record;
+    for (const MadeFolder& folder : made) {
+        record += std::to_wstring(folder.id.volume) + L"." + std::to_wstring(folder.id.high) + L"." +
+                  std::to_wstring(folder.id.low) + L" " + folder.path + L"\n";
+    }
+    return record;
+}
+
+std::vector<MadeFolder> readMade(const std::wstring& record) {
+    std::vector<MadeFolder> made;
+    for (size_t at = 0; at < record.size();) {
+        const size_t end = record.find(L'\n', at);
+        if (end == std::wstring::npos) return {};
+        const std::wstring line = record.substr(at, end - at);
+        at = end + 1;
+        const size_t space = line.find(L' ');
+        if (space == std::wstring::npos || space + 1 == line.size()) return {};
+        std::uint32_t parts[3];
+        size_t from = 0;
+        for (size_t i = 0; i < 3; ++i) {
+            const size_t to = i < 2 ? line.find(L'.', from) : space;
+            if (to == std::wstring::npos || to > space || to == from || to - from > 10) return {};
+            unsigned long long value = 0;
+            for (size_t c = from; c < to; ++c) {
+                if (line[c] < L'0' || line[c] > L'9') return {};
+                value = value * 10 + (line[c] - L'0');
+            }
+            if (value > 0xFFFFFFFFull) return {};
+            parts[i] = static_cast<std::uint32_t>(value);
+            from = to + 1;
+        }
+        made.push_back({line.substr(space + 1), {parts[0], parts[1], parts[2]}});
+    }
+    return made;
+}
+
+std::vector<size_t> madeToRemove(const std::vector<MadeFolder>& made, const std::vector<FoundFolder>& found) {
+    std::vector<size_t> remove;
+    for (size_t i = made.size(); i-- > 0;) {
+        if (i >= found.size()) return {};
+        if (found[i].kind == FoundFolder::Gone) continue;
+        if (found[i].kind != FoundFolder::PlainFolder || !(found[i].id == made[i].id)) break;
+        remove.push_back(i);
+    }
+    return remove;
 }
 
 } // namespace setup

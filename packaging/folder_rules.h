@@ -5,6 +5,7 @@
 // administrators could have made, written to or swapped runs their code in
 // every session, administrators' included.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,40 @@ struct FolderVerdict {
     std::wstring reason; // for the user: which folder, and why not
     size_t makeFrom = 0; // the first folder of `way` the installer makes;
                          // way.size() when all exist
+    // The installed Varnok's folder, which others could once write: a handle
+    // opened then keeps its rights whatever its list says now. It is moved
+    // aside and removed, and a fresh one made in its place (makeFrom is the
+    // last of `way`).
+    bool renew = false;
 };
 
 FolderVerdict decideInstallFolder(const InstallFolderFacts& facts);
+
+// Which object a handle holds, whatever its name is now.
+struct FileId {
+    std::uint32_t volume = 0, high = 0, low = 0;
+    bool operator==(const FileId&) const = default;
+};
+
+// The folders an install made, for its rollback: a path alone could name,
+// by then, a folder or a link that someone else put there.
+struct MadeFolder {
+    std::wstring path;
+    FileId id;
+};
+std::wstring recordMade(const std::vector<MadeFolder>& made);
+// Nothing from a record that does not read back whole.
+std::vector<MadeFolder> readMade(const std::wstring& record);
+
+// What stands at a made folder's path when the rollback looks.
+struct FoundFolder {
+    enum Kind { Gone, PlainFolder, Other }; // Other: a file, a link, unreadable
+    Kind kind = Gone;
+    FileId id;
+};
+// Which of `made` (the outermost first, as made) the rollback removes, the
+// deepest first: only a plain folder that is still the object made. One that
+// is not keeps every folder above it, which holds it.
+std::vector<size_t> madeToRemove(const std::vector<MadeFolder>& made, const std::vector<FoundFolder>& found);
 
 } // namespace setup

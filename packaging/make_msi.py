@@ -27,11 +27,12 @@ import olefile
 # and written into the LaunchCondition table.
 LAUNCH_CONDITION = re.compile(r'\s*<Condition Message="([^"]*)">\s*<!\[CDATA\[(.*?)\]\]>\s*</Condition>', re.S)
 
-# wixl 0.101 drops Execute="rollback" from a custom action's type, which
-# would run it at once, in the install's first pass: this script adds the
-# in-script and rollback bits (msidbCustomActionTypeInScript, ...Rollback).
-ROLLBACK_ACTION = re.compile(r'<CustomAction Id="([^"]+)"[^>]*Execute="rollback"')
-IN_SCRIPT_ROLLBACK = 0x400 | 0x100
+# wixl 0.101 drops Execute="rollback" and "commit" from a custom action's
+# type, which would run it at once, in the install's first pass: this script
+# adds the in-script bit and the rollback or commit one
+# (msidbCustomActionTypeInScript, ...Rollback, ...Commit).
+SCRIPT_ACTION = re.compile(r'<CustomAction Id="([^"]+)"[^>]*Execute="(rollback|commit)"')
+IN_SCRIPT = {"rollback": 0x400 | 0x100, "commit": 0x400 | 0x200}
 
 PID_REVNUMBER = 9  # the package code
 PID_CREATE_DTM = 12
@@ -87,7 +88,7 @@ def main():
     out, wxs, version, publisher, epoch_file = sys.argv[1:6]
     epoch = int(open(epoch_file).read())
     files = dict(zip(["varnok.exe", "README.md", "LICENSE", "varnok.ico",
-                      "varnok_msi_actions.dll"], sys.argv[6:11]))
+                      "varnok_setup_actions.dll"], sys.argv[6:11]))
     wxs_text = open(wxs, encoding="utf-8").read()
     upgrade_code = uuid.UUID(re.search(r'UpgradeCode="([^"]+)"', wxs_text).group(1))
 
@@ -129,8 +130,8 @@ def main():
         # it, a failed upgrade rolls that removal back with the rest.
         msibuild_query(msi, "UPDATE `InstallExecuteSequence` SET `Sequence` = 1501 "
                             "WHERE `Action` = 'RemoveExistingProducts'")
-        for action in ROLLBACK_ACTION.findall(wxs_text):
-            kind = int(table_value(msi, "CustomAction", action)) | IN_SCRIPT_ROLLBACK
+        for action, when in SCRIPT_ACTION.findall(wxs_text):
+            kind = int(table_value(msi, "CustomAction", action)) | IN_SCRIPT[when]
             msibuild_query(msi, "UPDATE `CustomAction` SET `Type` = %d WHERE `Action` = '%s'" % (kind, action))
         # A per-machine install passes public properties from the command
         # line to its elevated part only when they are listed as secure.

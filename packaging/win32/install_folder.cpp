@@ -14,6 +14,7 @@
 
 namespace {
 
+using setup::FileId;
 using setup::FolderFacts;
 using setup::unique_local;
 
@@ -108,12 +109,6 @@ unsigned othersMay(PACL dacl, const Trusted& trusted) {
     return may;
 }
 
-// Which object a handle holds, whatever its name is now.
-struct FileId {
-    DWORD volume = 0, high = 0, low = 0;
-    bool operator==(const FileId&) const = default;
-};
-
 // What is at `path` itself, never what a link there leads to: a folder, or
 // a file that has no other name (a hard link would make a reset of its list
 // the reset of another file's). The installers run as administrators or
@@ -166,8 +161,9 @@ FolderFacts readFolder(const std::wstring& path, const Trusted& trusted, FileId*
         facts.kind = FolderFacts::Folder;
         facts.ownerTrusted = owner && trusted(owner);
         facts.othersMay = othersMay(dacl, trusted);
-        if (id) *id = opened.id;
     }
+    // An unreadable list too: such a folder may be made anew.
+    if (id && opened.folder) *id = opened.id;
     return facts;
 }
 
@@ -261,13 +257,11 @@ DWORD setOwnerAndList(HANDLE handle, PSECURITY_DESCRIPTOR descriptor) {
 constexpr DWORD kChange = READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES;
 constexpr DWORD kShareNoDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// One line each: "+path" for a folder that is to be made; "path|owner and
-// list" for the install folder when it exists, then for each file in it.
+// One line each, "path|owner and list", for the install folder when it is
+// kept, then for each file in it; nothing for one that is made.
 std::wstring save(const setup::InstallFolderFacts& facts, size_t makeFrom) {
-    std::wstring saved;
-    for (size_t i = makeFrom; i < facts.way.size(); ++i) saved += L"+" + facts.way[i].path + L"\n";
-    if (makeFrom < facts.way.size()) return saved;
-    saved += facts.path + L"|" + describe(openItself(facts.path, READ_CONTROL, kShareAll).handle.get()) + L"\n";
+    if (makeFrom < facts.way.size()) return L"";
+    std::wstring saved = facts.path + L"|" + describe(openItself(facts.path, READ_CONTROL, kShareAll).handle.get()) + L"\n";
     for (const std::wstring& name : facts.files) {
         const std::wstring file = facts.path + L"\\" + name;
         saved += file + L"|" + describe(openItself(file, READ_CONTROL, kShareAll).handle.get()) + L"\n";
@@ -275,16 +269,93 @@ std::wstring save(const setup::InstallFolderFacts& facts, size_t makeFrom) {
     return saved;
 }
 
-DWORD makeFolders(const setup::InstallFolderFacts& facts, size_t makeFrom, std::wstring& reason) {
-    const unique_local made = descriptorOf(kProtected);
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, made.get(), FALSE};
+// Deletes what `opened` holds: on its close, if it is an empty folder or a
+// file. A link is deleted itself, never what it leads to.
+bool deleteHeld(const Opened& opened) {
+    FILE_DISPOSITION_INFO info = {TRUE};
+    return opened.error == ERROR_SUCCESS && SetFileInformationByHandle(opened.handle.get(), FileDispositionInfo, &info, sizeof info);
+}
+
+// Everything in the folder at `path`, then the folder, each held without
+// sharing deletion while it is worked on, so that nothing on the way can be
+// renamed or swapped for a link. What cannot be deleted stays.
+void removeTree(const std::wstring& path, const Opened& folder) {
+    std::vector<std::wstring> names, ignored;
+    if (folder.folder && readContents(path, names, ignored)) names.insert(names.end(), ignored.begin(), ignored.end());
+    for (const std::wstring& name : names) {
+        const Opened item = openItself(path + L"\\" + name, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        if (item.error != ERROR_SUCCESS) continue;
+        if (item.folder) removeTree(path + L"\\" + name, item);
+        deleteHeld(item);
+    }
+    deleteHeld(folder);
+}
+
+DWORD makeFolders(const setup::InstallFolderFacts& facts, size_t makeFrom, std::wstring& reason, std::vector<setup::MadeFolder>& made) {
+    const unique_local protectedList = descriptorOf(kProtected);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, protectedList.get(), FALSE};
     for (size_t i = makeFrom; i < facts.way.size(); ++i) {
-        if (made && CreateDirectoryW(facts.way[i].path.c_str(), &attributes)) continue;
-        const DWORD error = made ? GetLastError() : ERROR_INVALID_SECURITY_DESCR;
-        if (error == ERROR_ALREADY_EXISTS) reason = L"Someone else made " + facts.way[i].path + L" as the installer was about to.";
-        while (i-- > makeFrom) RemoveDirectoryW(facts.way[i].path.c_str());
+        const std::wstring& path = facts.way[i].path;
+        if (protectedList && CreateDirectoryW(path.c_str(), &attributes)) {
+            // No one else may delete it, nor what its parent holds: it is still
+            // the one made.
+            const Opened opened = openItself(path, FILE_READ_ATTRIBUTES, kShareAll);
+            if (opened.folder) {
+                made.push_back({path, opened.id});
+                continue;
+            }
+        }
+        const DWORD error = !protectedList ? ERROR_INVALID_SECURITY_DESCR : GetLastError() ? GetLastError() : ERROR_ACCESS_DENIED;
+        if (error == ERROR_ALREADY_EXISTS) reason = L"Someone else made " + path + L" as the installer was about to.";
+        setup::restoreInstallFolder(L"", setup::recordMade(made));
+        made.clear();
         return error;
     }
+    return ERROR_SUCCESS;
+}
+
+// The installed Varnok's folder, which others could once write: held so that
+// no one else can delete or rename it, moved aside, a fresh one made in its
+// place, the old removed. A handle someone keeps open on it without sharing
+// deletion blocks the move: then nothing changes.
+DWORD renewFolder(const setup::InstallFolderFacts& facts, const FileId& decided, std::wstring& reason,
+                  std::vector<setup::MadeFolder>& made) {
+    const Opened old = openItself(facts.path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (old.error == ERROR_SHARING_VIOLATION || old.error == ERROR_ACCESS_DENIED) {
+        reason = L"It was open to users other than administrators, so it is replaced by a new folder, but another "
+                 L"program holds it or a file in it open. Close that program, or restart Windows, and install again.";
+        return old.error;
+    }
+    if (old.error != ERROR_SUCCESS) return old.error;
+    if (!old.folder || !(old.id == decided)) {
+        reason = facts.path + L" changed while the installer replaced it.";
+        return ERROR_ACCESS_DENIED;
+    }
+    // A name in the same folder: a rename by handle to a bare name stays there.
+    const std::wstring leaf = facts.path.substr(facts.path.find_last_of(L'\\') + 1);
+    const auto rename = [&](const std::wstring& name) {
+        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+        std::copy(name.begin(), name.end(), info->FileName);
+        return SetFileInformationByHandle(old.handle.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size()))
+                   ? ERROR_SUCCESS
+                   : GetLastError();
+    };
+    const std::wstring aside = leaf + L"~" + std::to_wstring(GetCurrentProcessId()) + L".old";
+    DWORD error = rename(aside);
+    if (error != ERROR_SUCCESS) {
+        reason = L"It was open to users other than administrators, so it is replaced by a new folder, but it could "
+                 L"not be moved aside (error " + std::to_wstring(error) + L"). Close the programs that use it, or "
+                 L"restart Windows, and install again.";
+        return error;
+    }
+    error = makeFolders(facts, facts.way.size() - 1, reason, made);
+    if (error != ERROR_SUCCESS) {
+        rename(leaf);
+        return error;
+    }
+    removeTree(facts.path.substr(0, facts.path.size() - leaf.size()) + aside, old);
     return ERROR_SUCCESS;
 }
 
@@ -317,7 +388,7 @@ DWORD resetFolder(const setup::InstallFolderFacts& facts, const FileId& decided,
                                             : ERROR_ACCESS_DENIED;
     }
     if (error != ERROR_SUCCESS && reason.empty()) reason = facts.path + L" changed while the installer protected it.";
-    if (error != ERROR_SUCCESS) setup::restoreInstallFolder(saved);
+    if (error != ERROR_SUCCESS) setup::restoreInstallFolder(saved, L"");
     return error;
 }
 
@@ -337,31 +408,35 @@ DWORD check(const wchar_t* folder, bool registered, const Trusted& trusted, setu
 
 namespace setup {
 
-DWORD checkInstallFolder(const wchar_t* folder, bool registered, std::wstring& reason, std::wstring& saved) {
+DWORD checkInstallFolder(const wchar_t* folder, bool registered, std::wstring& reason, std::wstring& saved, bool* renew) {
     InstallFolderFacts facts;
     FileId id;
     FolderVerdict verdict;
     const DWORD error = check(folder, registered, Trusted(), facts, id, verdict);
     reason = verdict.reason;
+    if (renew) *renew = verdict.renew;
     if (error == ERROR_SUCCESS) saved = save(facts, verdict.makeFrom);
     return error;
 }
 
-DWORD protectInstallFolder(const wchar_t* folder, bool registered, std::wstring& reason) {
+DWORD protectInstallFolder(const wchar_t* folder, bool registered, std::wstring& reason, std::wstring& madeRecord) {
     const Trusted trusted;
     InstallFolderFacts facts;
     FileId id;
     FolderVerdict verdict;
-    const DWORD error = check(folder, registered, trusted, facts, id, verdict);
+    DWORD error = check(folder, registered, trusted, facts, id, verdict);
     reason = verdict.reason;
     if (error != ERROR_SUCCESS) return error;
-    return verdict.makeFrom < facts.way.size() ? makeFolders(facts, verdict.makeFrom, reason)
-                                               : resetFolder(facts, id, trusted, reason);
+    std::vector<MadeFolder> made;
+    error = verdict.renew                         ? renewFolder(facts, id, reason, made)
+            : verdict.makeFrom < facts.way.size() ? makeFolders(facts, verdict.makeFrom, reason, made)
+                                                  : resetFolder(facts, id, trusted, reason);
+    madeRecord = recordMade(made);
+    return error;
 }
 
-void restoreInstallFolder(const std::wstring& saved) {
+void restoreInstallFolder(const std::wstring& saved, const std::wstring& madeRecord) {
     const Privileges privileges;
-    std::vector<std::wstring> made;
     bool first = true;
     for (size_t at = 0; at < saved.size();) {
         size_t end = saved.find(L'\n', at);
@@ -369,17 +444,29 @@ void restoreInstallFolder(const std::wstring& saved) {
         const std::wstring line = saved.substr(at, end - at);
         at = end + 1;
         const size_t bar = line.find(L'|');
-        if (!line.empty() && line[0] == L'+') {
-            made.push_back(line.substr(1));
-        } else if (bar != std::wstring::npos && bar + 1 < line.size()) {
+        if (bar != std::wstring::npos && bar + 1 < line.size()) {
             // The folder first, then its files; never what a link leads to.
             const Opened opened = openItself(line.substr(0, bar), kChange, kShareAll);
             if (first ? opened.folder : opened.loneFile) setOwnerAndList(opened.handle.get(), descriptorOf(line.c_str() + bar + 1).get());
             first = false;
         }
     }
-    // The deepest first; a folder that holds anything stays.
-    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) RemoveDirectoryW(folder->c_str());
+    // Each made folder held, and looked at, before any is removed.
+    const std::vector<MadeFolder> made = readMade(madeRecord);
+    std::vector<Opened> held;
+    std::vector<FoundFolder> found;
+    for (const MadeFolder& folder : made) {
+        held.push_back(openItself(folder.path, DELETE | FILE_READ_ATTRIBUTES, kShareAll));
+        const Opened& opened = held.back();
+        const bool gone = opened.error == ERROR_FILE_NOT_FOUND || opened.error == ERROR_PATH_NOT_FOUND;
+        found.push_back({gone ? FoundFolder::Gone : opened.folder ? FoundFolder::PlainFolder : FoundFolder::Other, opened.id});
+    }
+    // The deepest first, each closed before the one above it; one that holds
+    // anything stays.
+    for (size_t i : madeToRemove(made, found)) {
+        deleteHeld(held[i]);
+        held[i].handle.reset();
+    }
 }
 
 } // namespace setup

@@ -43,6 +43,7 @@ TEST(InstallFolder, MakesItOrTakesOnlyAFolderNoOneElseCanHaveHeld) {
         InstallFolderFacts facts;
         size_t makeFrom; // when accepted
         const wchar_t* refusal = nullptr;
+        bool renew = false;
     } cases[] = {
         {"both missing: made", at({missing(L"C:\\Apps"), missing(L"C:\\Apps\\Varnok")}), 0},
         {"missing under a folder others may add to",
@@ -50,8 +51,17 @@ TEST(InstallFolder, MakesItOrTakesOnlyAFolderNoOneElseCanHaveHeld) {
         {"empty, only administrators could write it", at({apps, varnok}), 2},
         {"the files an install leaves, in any case",
          at({apps, varnok}, {L"VARNOK.EXE", L"README.md", L"LICENSE", L"Uninstall.exe", L"nsz1A2f.tmp", L"varnok.exe.new"}), 2},
-        {"registered, and open to everyone: the reset closes it",
-         registered(at({apps, folder(L"C:\\Apps\\Varnok", kEverything)}, {L"varnok.exe"})), 2},
+        {"registered, and open to everyone: made anew", registered(at({apps, folder(L"C:\\Apps\\Varnok", kEverything)}, {L"varnok.exe"})),
+         1, nullptr, true},
+        {"registered, others could add files: made anew, a planted DLL no matter",
+         registered(at({apps, folder(L"C:\\Apps\\Varnok", kAddFiles)}, {L"varnok.exe", L"version.dll"})), 1, nullptr, true},
+        {"registered, owned by a user: made anew", registered(at({apps, folder(L"C:\\Apps\\Varnok", kNothing, false)})), 1,
+         nullptr, true},
+        {"registered, its list unreadable: made anew",
+         registered(at({apps, folder(L"C:\\Apps\\Varnok", kNothing, true, FolderFacts::Unreadable)})), 1, nullptr, true},
+        {"registered, only administrators could write it: kept", registered(at({apps, varnok}, {L"varnok.exe"})), 2},
+        {"registered, but a link", registered(at({apps, folder(L"C:\\Apps\\Varnok", kNothing, true, FolderFacts::NotFolder)})), 0,
+         L"is a file or a link"},
         {"not on a local NTFS drive", notNtfs, 0, L"C:\\Apps\\Varnok is not a folder on a local NTFS drive."},
         {"a drive's root", atRoot, 0, L"not a folder on a local NTFS drive"},
         {"others may delete from the folder above", at({folder(L"C:\\Apps", kDeleteChildren), missing(L"C:\\Apps\\Varnok")}), 0,
@@ -68,8 +78,6 @@ TEST(InstallFolder, MakesItOrTakesOnlyAFolderNoOneElseCanHaveHeld) {
         {"empty, but others may add folders beside it", underRoot, 0, L"C:\\Varnok already exists"},
         {"empty, but others may write to it", at({apps, folder(L"C:\\Apps\\Varnok", kAddFiles)}), 0, L"already exists"},
         {"empty, owned by a user", at({apps, folder(L"C:\\Apps\\Varnok", kNothing, false)}), 0, L"already exists"},
-        {"registered, owned by a user", registered(at({apps, folder(L"C:\\Apps\\Varnok", kNothing, false)})), 0,
-         L"already exists"},
         {"registered, others may delete from the folder above", registered(at({folder(L"C:\\Apps", kDeleteChildren), varnok})), 0,
          L"delete what C:\\Apps holds"},
         {"what it holds cannot be read", unreadable, 0, L"What C:\\Apps\\Varnok holds could not be read."},
@@ -87,6 +95,35 @@ TEST(InstallFolder, MakesItOrTakesOnlyAFolderNoOneElseCanHaveHeld) {
             EXPECT_NE(verdict.reason.find(c.refusal), std::wstring::npos) << c.what;
         } else {
             EXPECT_EQ(verdict.makeFrom, c.makeFrom) << c.what;
+            EXPECT_EQ(verdict.renew, c.renew) << c.what;
         }
     }
+}
+
+TEST(InstallFolder, ARollbackRemovesOnlyTheFoldersItMade) {
+    const FileId apps{7, 0, 11}, varnok{7, 0, 12}, other{7, 0, 99};
+    const std::wstring record = recordMade({{L"C:\\Apps", apps}, {L"C:\\Apps\\Varnok", varnok}});
+    using F = FoundFolder;
+    struct Case {
+        const char* what;
+        std::wstring record;
+        std::vector<FoundFolder> found;
+        std::vector<size_t> removed; // the deepest first
+    } cases[] = {
+        {"both still the ones made", record, {{F::PlainFolder, apps}, {F::PlainFolder, varnok}}, {1, 0}},
+        {"the deeper one gone already", record, {{F::PlainFolder, apps}, {F::Gone, {}}}, {0}},
+        {"someone else's folder in place of the deeper one", record, {{F::PlainFolder, apps}, {F::PlainFolder, other}}, {}},
+        {"a link to the very folder made", record, {{F::PlainFolder, apps}, {F::Other, varnok}}, {}},
+        {"someone else's folder where the outer was", record, {{F::PlainFolder, other}, {F::Gone, {}}}, {}},
+        {"a record cut short", record.substr(0, record.size() - 1), {{F::PlainFolder, apps}, {F::PlainFolder, varnok}}, {}},
+        {"a record of nothing", L"", {}, {}},
+        {"a number too large", L"4294967296.0.1 C:\\Apps\n", {{F::PlainFolder, {0, 0, 1}}}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(madeToRemove(readMade(c.record), c.found), c.removed) << c.what;
+    }
+    const std::vector<MadeFolder> back = readMade(record);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[1].path, L"C:\\Apps\\Varnok");
+    EXPECT_EQ(back[1].id, varnok);
 }

@@ -1,5 +1,5 @@
-// file_holder PATH [image]: keeps PATH open, sharing neither writes nor
-// deletes, until it is killed; with "image", maps it as a running program's
+// file_holder PATH [image]: keeps PATH (a file or a folder) open, sharing
+// neither writes nor deletes, until it is killed; with "image", maps it as a running program's
 // image is mapped instead (it can be renamed, not deleted), as a Varnok in
 // another user's session keeps its program file. Prints "held" once it has
 // the file; exit code 1 if it cannot.
@@ -14,7 +14,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc != 2 && argc != 3) return 2;
     const bool image = argc == 3 && std::wcscmp(argv[2], L"image") == 0;
     const DWORD share = image ? FILE_SHARE_READ | FILE_SHARE_DELETE : FILE_SHARE_READ;
-    const HANDLE opened = CreateFileW(argv[1], GENERIC_READ | GENERIC_EXECUTE, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE opened = CreateFileW(argv[1], GENERIC_READ | GENERIC_EXECUTE, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return 1;
     platform::unique_handle file(opened);
     platform::unique_handle mapping;

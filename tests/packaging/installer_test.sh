@@ -85,6 +85,21 @@ check_protected() {
     grep -qE '\(A;[^;]*;[^;]+;;;(WD|BU|AU)\)' <<<"${acl//0x1200a9/}" && fail "$1 lets other users write: $acl"
 }
 
+# Another program's window of Varnok's class: an installer neither tells it
+# to end nor waits for it.
+start_decoy() {
+    decoy_out=$(mktemp "${TMPDIR:-/tmp}/varnok-decoy.XXXXXX")
+    wine "$probe" VarnokForm1 decoy >"$decoy_out" 2>&1 &
+    decoy_job=$!
+    for _ in $(seq 100); do grep -q ready "$decoy_out" && break; sleep 0.1; done
+    grep -q ready "$decoy_out" || fail "the decoy window did not open: $(cat "$decoy_out")"
+}
+check_decoy() {
+    grep -q asked "$decoy_out" && fail "$1 told another program's window of Varnok's class to end"
+    kill -0 "$decoy_job" 2>/dev/null || fail "$1 ended the program of a decoy window"
+    kill "$decoy_job" 2>/dev/null; wait "$decoy_job" 2>/dev/null; rm -f "$decoy_out"
+}
+
 check_installed() {
     local f listing
     for f in varnok.exe README.md LICENSE Uninstall.exe; do
@@ -180,7 +195,11 @@ first=$(installed_varnok_pids)
 [ -n "$first" ] || fail "the running Varnok is not the installed one"
 starter=$(varnok_started_by "$trace")
 [[ $starter == *\\explorer.exe ]] || fail "varnok.exe was started by '$starter', not by explorer.exe"
+start_decoy
+took=$(date +%s%N)
 wine_run "$setup" /S || fail "the second installer exited with $?"
+echo "   the install took $((($(date +%s%N) - took) / 1000000)) ms beside a decoy window"
+check_decoy "the second installer"
 for pid in $first; do
     state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null)
     [ -z "$state" ] || [ "$state" = Z ] || fail "the Varnok that was running (pid $pid) was not ended"
@@ -257,6 +276,24 @@ hold() {
     grep -q held "$held" || fail "file_holder did not open $1: $(cat "$held")"
 }
 unhold() { kill "$holder_job" 2>/dev/null; wait "$holder_job" 2>/dev/null; rm -f "$held"; }
+
+group "an update over a folder others could write makes it anew, the old one gone; held open, it is refused"
+wine reg add "$run_key" /v Varnok /d "\"$inst_win\\varnok.exe\"" /f >>"$log" 2>&1
+chmod o+w "$inst" && : >"$inst/version.dll"
+old_id=$(stat -c %i "$inst")
+wine "$holder" "$inst_win" >"$log.held" 2>&1 &
+holder_job=$!
+for _ in $(seq 100); do grep -q held "$log.held" && break; sleep 0.1; done
+grep -q held "$log.held" || fail "file_holder did not open the folder: $(cat "$log.held")"
+wine_run "$setup" /S /NOSTART; status=$?
+[ "$status" = $((1603 % 256)) ] || fail "the update over a held folder exited with $status, not 1603 ($((1603 % 256)))"
+[ "$(stat -c %i "$inst")" = "$old_id" ] && [ -e "$inst/version.dll" ] || fail "the refused update changed the folder"
+kill "$holder_job" 2>/dev/null; wait "$holder_job" 2>/dev/null; rm -f "$log.held"
+wine_run "$setup" /S /NOSTART || fail "the update exited with $?"
+[ "$(stat -c %i "$inst" 2>/dev/null)" != "$old_id" ] || fail "the update installed into the folder others could write"
+left=$(ls -A "$inst/.." | grep -F 'Varnok~')
+[ -z "$left" ] || fail "the old folder is left as $left"
+check_installed
 
 group "a failed install starts again the Varnok it ended"
 wine "$inst_win\\varnok.exe" >>"$log" 2>&1 &
@@ -484,6 +521,43 @@ after=$(tree_state Ready)
 rm -rf "$WINEPREFIX/drive_c/Ready"
 [ -z "$(varnok_entries)" ] || fail "uninstall entries are left: $(varnok_entries)"
 
+group "MSI: a rollback removes the folders the install made, and leaves one someone else made"
+made="$WINEPREFIX/drive_c/Made"
+rm -rf "$made"
+failing_msi 3995 1058 TARGETDIR '"C:\windows\system32\cmd.exe" /c exit 1'
+wine_run msiexec /i "$(winepath -w "$broken_msi")" 'INSTALLFOLDER=C:\Made\Varnok\' /qn && fail "the failing install exited with 0"
+[ ! -e "$made" ] || fail "the rollback left what the install made: $(cd "$WINEPREFIX/drive_c" && find Made | tr '\n' ' ')"
+# A user makes C:\Made, open to all, after the check and before the
+# protection, which then refuses.
+failing_msi 3980 1058 TARGETDIR "\"$(winepath -w "$folder_acl")\" --make-open C:\\Made"
+wine_run msiexec /i "$(winepath -w "$broken_msi")" 'INSTALLFOLDER=C:\Made\Varnok\' /qn && fail "the refused install exited with 0"
+[ -d "$made" ] || fail "the rollback removed C:\\Made, which the install did not make"
+wine reg query 'HKLM\Software\Varnok' >>"$log" 2>&1 && fail "the rollback left HKLM\\Software\\Varnok"
+rm -rf "$made"
+[ -z "$(varnok_entries)" ] || fail "uninstall entries are left: $(varnok_entries)"
+
+group "MSI: by its own tables, only an administrator's install or upgrade takes AUTOSTART from the command line"
+# On Windows a repair runs with the properties of whoever starts it; Wine
+# shows one run. What sets AUTOSTART from outside the package must be
+# conditioned on a first install or an upgrade, run privileged.
+python3 - "$msi" <<'PY' || fail "the MSI lets a repair or an unprivileged run set AUTOSTART"
+import subprocess, sys
+def table(name):
+    out = subprocess.run(["msiinfo", "export", sys.argv[1], name], capture_output=True, text=True)
+    return [line.split("\t") for line in out.stdout.splitlines()[3:]] if out.returncode == 0 else []
+setters = {row[0]: row for row in table("CustomAction") if int(row[1]) & 0x3F == 51 and row[2] == "AUTOSTART"}
+bad = []
+for sequence in ("InstallExecuteSequence", "InstallUISequence", "AdminExecuteSequence", "AdvtExecuteSequence"):
+    for action, condition, *_ in table(sequence):
+        if action in setters and "[" in setters[action][3] and not (
+                sequence == "InstallExecuteSequence" and "NOT Installed" in condition and "Privileged" in condition):
+            bad.append((sequence, action, setters[action][3], condition))
+searched = [row for row in table("RegLocator") if row[0] in {r[1] for r in table("AppSearch") if r[0] == "AUTOSTART"}]
+if not searched or any(row[1] != "2" for row in searched):
+    bad.append(("AppSearch", searched))
+sys.exit("\n".join(map(str, bad)) if bad else 0)
+PY
+
 group "MSI: msiexec /i /qn installs for every user; Varnok starts from there"
 wine_run msiexec /i "$msi_win" /qn || fail "msiexec /i exited with $?"
 check_msi_installed "$version"
@@ -507,8 +581,10 @@ check_msi_installed "$version"
 group "MSI: a later version replaces the running Varnok, starts it again through the shell, one entry"
 earlier=$running
 : >"$trace"
+start_decoy
 WINEDEBUG=+process timeout 120 wine msiexec /i "$later_msi_win" /qn >>"$trace" 2>&1 \
     || fail "msiexec /i of $later_version exited with $?"
+check_decoy "the upgrade"
 ended "$earlier" || fail "the Varnok that was running (pid $earlier) was not ended"
 running=""
 for _ in $(seq 100); do
@@ -522,20 +598,36 @@ starter=$(varnok_started_by "$trace")
 check_msi_installed "$later_version"
 wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 || fail "the upgrade lost the Run value"
 
-group "MSI: a repair leaves the running Varnok running, and puts back the protection of the folder and its files"
+group "MSI: a repair leaves the running Varnok running and the sign-in entry, and puts back the protection of the files"
 wine_run "$probe" VarnokForm1 present 10000 || fail "no Varnok window before the repair"
 before=$(installed_varnok_pids)
 # What msiexec /fva does (Wine's /f takes neither a path nor a product
 # code): every file again, replaced whatever its version.
-chmod o+w "$inst" && chmod 666 "$inst/varnok.exe"
-wine_run msiexec /i "$later_msi_win" REINSTALL=ALL REINSTALLMODE=vamus /qn || fail "the repair exited with $?"
+# AUTOSTART=0, which any user may give to a repair, leaves the entry.
+chmod 666 "$inst/varnok.exe"
+wine_run msiexec /i "$later_msi_win" REINSTALL=ALL REINSTALLMODE=vamus AUTOSTART=0 /qn || fail "the repair exited with $?"
 [ "$(installed_varnok_pids)" = "$before" ] || fail "Varnok ran as '$before' and now as '$(installed_varnok_pids)'"
 check_msi_installed "$later_version"
 check_protected "$inst_win\\varnok.exe"
+wine reg query "$hklm_run_key" /v Varnok >>"$log" 2>&1 || fail "a repair with AUTOSTART=0 removed the Run value"
+kept=$(value_of "$(wine reg query 'HKLM\Software\Varnok' /v AutoStart 2>>"$log")" AutoStart)
+[ "$kept" = 1 ] || fail "a repair with AUTOSTART=0 kept AutoStart as '$kept'"
 
 group "MSI: msiexec /x /qn ends Varnok and leaves nothing behind"
 wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
 ended "$running" || fail "msiexec /x left Varnok (pid $running) running"
+check_msi_removed
+
+group "MSI: an upgrade over a folder others could write makes it anew, the old one gone"
+wine_run msiexec /i "$msi_win" /qn || fail "msiexec /i exited with $?"
+chmod o+w "$inst" && : >"$inst/version.dll"
+old_id=$(stat -c %i "$inst")
+wine_run msiexec /i "$later_msi_win" /qn || fail "the upgrade exited with $?"
+[ "$(stat -c %i "$inst" 2>/dev/null)" != "$old_id" ] || fail "the upgrade installed into the folder others could write"
+left=$(ls -A "$inst/.." | grep -F 'Varnok~')
+[ -z "$left" ] || fail "the old folder is left as $left"
+check_msi_installed "$later_version"
+wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
 check_msi_removed
 
 group "MSI: AUTOSTART given at install is kept by an upgrade, unless given again"

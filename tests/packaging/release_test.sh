@@ -20,7 +20,7 @@ if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; the
 fi
 
 files=(release/varnok.exe varnok.exe.debug "varnok-$version-win64.zip" "varnok-$version-setup.exe"
-       "varnok-$version-x64.msi" SHA256SUMS release/varnok_msi_actions.dll varnok.json
+       "varnok-$version-x64.msi" SHA256SUMS release/varnok_setup_actions.dll varnok.json
        winget/Varnok.Varnok.yaml winget/Varnok.Varnok.installer.yaml winget/Varnok.Varnok.locale.en-US.yaml)
 
 # Only what the release needs: the program and the packages, not the tests.

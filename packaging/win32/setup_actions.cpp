@@ -9,16 +9,18 @@
 #include <sddl.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/win32/unique_handles.h"
 #include "setup_actions.h"
-#include "varnok_contract.h"
 
 namespace {
 
-constexpr DWORD kAnswerTimeoutMs = 2000;
-constexpr DWORD kExitTimeoutMs = 5000;
-constexpr int kMaxWindows = 8;
+// Where ProtectFolder records the folders it made, for RestoreFolder, its
+// rollback, which sees only what CheckFolder knew: a key only
+// administrators and the system account can write.
+constexpr wchar_t kChoicesKey[] = L"Software\\Varnok";
+constexpr wchar_t kMadeValue[] = L"FoldersMade";
 
 using setup::unique_local;
 void closeRecord(MSIHANDLE record) { MsiCloseHandle(record); }
@@ -41,28 +43,66 @@ void report(MSIHANDLE session, INSTALLMESSAGE kind, const std::wstring& text) {
     MsiProcessMessage(session, kind, record.get());
 }
 
-bool sameFolder(std::wstring a, std::wstring b) {
-    while (!a.empty() && a.back() == L'\\') a.pop_back();
-    while (!b.empty() && b.back() == L'\\') b.pop_back();
-    return !a.empty() && CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
-// Whether `folder` is where a Varnok installed now (this product, or the
-// ones an upgrade replaces, a ;-separated list) lives.
-bool installedIn(const std::wstring& folder, const std::wstring& products) {
+// Where the installed Varnoks live: this product, and the ones an upgrade
+// replaces.
+std::vector<std::wstring> installedFolders(MSIHANDLE session) {
+    const std::wstring products = property(session, L"ProductCode") + L";" + property(session, L"WIX_UPGRADE_DETECTED");
+    std::vector<std::wstring> folders;
     for (size_t at = 0; at < products.size();) {
         const size_t end = products.find(L';', at);
         const std::wstring code = products.substr(at, end - at);
         wchar_t location[MAX_PATH];
         DWORD size = MAX_PATH;
-        if (MsiGetProductInfoW(code.c_str(), INSTALLPROPERTY_INSTALLLOCATION, location, &size) == ERROR_SUCCESS &&
-            sameFolder(location, folder)) {
-            return true;
+        if (MsiGetProductInfoW(code.c_str(), INSTALLPROPERTY_INSTALLLOCATION, location, &size) == ERROR_SUCCESS) {
+            folders.push_back(location);
         }
         if (end == std::wstring::npos) break;
         at = end + 1;
     }
+    return folders;
+}
+
+bool isRegistered(const std::wstring& folder, const std::vector<std::wstring>& registered) {
+    for (const std::wstring& location : registered) {
+        if (setup::sameFolder(location, folder)) return true;
+    }
     return false;
+}
+
+platform::unique_hkey choicesKey(REGSAM access, bool create) {
+    platform::unique_hkey key;
+    if (create) {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kChoicesKey, 0, nullptr, 0, access | KEY_WOW64_64KEY, nullptr, key.put(), nullptr);
+    } else {
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kChoicesKey, 0, access | KEY_WOW64_64KEY, key.put());
+    }
+    return key;
+}
+
+// Gone, and the key too when it holds nothing else (a first install made it).
+void forgetMade() {
+    DWORD subkeys = 1, values = 1;
+    if (const platform::unique_hkey key = choicesKey(KEY_SET_VALUE | KEY_QUERY_VALUE, false)) {
+        RegDeleteValueW(key.get(), kMadeValue);
+        RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                         nullptr);
+    }
+    if (subkeys == 0 && values == 0) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kChoicesKey, KEY_WOW64_64KEY, 0);
+}
+
+std::wstring madeKept() {
+    const platform::unique_hkey key = choicesKey(KEY_QUERY_VALUE, false);
+    DWORD type = 0, size = 0;
+    if (!key || RegQueryValueExW(key.get(), kMadeValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
+        return L"";
+    }
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key.get(), kMadeValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&text[0]), &size) != ERROR_SUCCESS) {
+        return L"";
+    }
+    text.resize(size / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return text;
 }
 
 DWORD copyReason(const std::wstring& reason, wchar_t* out, DWORD size) {
@@ -80,42 +120,43 @@ UINT refuse(MSIHANDLE session, std::wstring folder, const std::wstring& reason) 
 
 } // namespace
 
+namespace setup {
+
+bool sameFolder(std::wstring a, std::wstring b) {
+    while (!a.empty() && a.back() == L'\\') a.pop_back();
+    while (!b.empty() && b.back() == L'\\') b.pop_back();
+    return !a.empty() && CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+} // namespace setup
+
 // Always succeeds: a Varnok that will not end leaves the file in use, which
 // Windows Installer then handles as for any other program (Restart Manager,
 // or a replacement at the next restart). Sets VarnokWasRunning when it ended
 // one, so that the upgrade, or a failed one, starts it again.
 extern "C" __declspec(dllexport) UINT __stdcall CloseVarnok(MSIHANDLE session) {
-    const UINT exitMessage = RegisterWindowMessageW(VARNOK_EXIT_MESSAGE_W);
-    // One Varnok per session, but a new one may start while the last ends.
-    for (int i = 0; i < kMaxWindows; ++i) {
-        const HWND window = FindWindowW(VARNOK_WINDOW_CLASS_W, nullptr);
-        if (!window) break;
-        MsiSetPropertyW(session, L"VarnokWasRunning", L"1");
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        const platform::unique_handle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window, exitMessage, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &ignored);
-        // The window goes before the image is released; wait for the process.
-        if (process) {
-            WaitForSingleObject(process.get(), kExitTimeoutMs);
-        } else {
-            Sleep(100);
-        }
-    }
+    std::vector<std::wstring> folders = installedFolders(session);
+    folders.push_back(property(session, L"INSTALLFOLDER"));
+    if (setup::stopVarnok(folders)) MsiSetPropertyW(session, L"VarnokWasRunning", L"1");
     return ERROR_SUCCESS;
 }
 
 // Immediate, before anything is written: refuses a folder Varnok may not go
-// into, or hands ProtectFolder (deferred, which sees no properties) the
-// folder and whether it is the installed Varnok's, as "1|C:\...\", and
-// RestoreFolder, its rollback, the owners and lists it changes.
+// into, or says whether it is made anew (VarnokRenewsFolder) and hands
+// ProtectFolder (deferred, which sees no properties) the folder and whether
+// it is the installed Varnok's, as "1|C:\...\", and RestoreFolder, its
+// rollback, the owners and lists it changes.
 extern "C" __declspec(dllexport) UINT __stdcall CheckFolder(MSIHANDLE session) {
     const std::wstring folder = property(session, L"INSTALLFOLDER");
-    const std::wstring products = property(session, L"ProductCode") + L";" + property(session, L"WIX_UPGRADE_DETECTED");
-    const bool registered = installedIn(folder, products);
+    const bool registered = isRegistered(folder, installedFolders(session));
     std::wstring reason, saved;
-    if (setup::checkInstallFolder(folder.c_str(), registered, reason, saved) != ERROR_SUCCESS) return refuse(session, folder, reason);
+    bool renew = false;
+    if (setup::checkInstallFolder(folder.c_str(), registered, reason, saved, &renew) != ERROR_SUCCESS) {
+        return refuse(session, folder, reason);
+    }
+    // A folder made anew is moved aside first, which Varnok running from it
+    // would block on Windows.
+    if (renew) MsiSetPropertyW(session, L"VarnokRenewsFolder", L"1");
     MsiSetPropertyW(session, L"ProtectFolder", ((registered ? L"1|" : L"0|") + folder).c_str());
     MsiSetPropertyW(session, L"RestoreFolder", saved.c_str());
     return ERROR_SUCCESS;
@@ -127,17 +168,34 @@ extern "C" __declspec(dllexport) UINT __stdcall CheckFolder(MSIHANDLE session) {
 extern "C" __declspec(dllexport) UINT __stdcall ProtectFolder(MSIHANDLE session) {
     const std::wstring data = property(session, L"CustomActionData");
     if (data.size() < 3 || data[1] != L'|') return ERROR_INSTALL_FAILURE;
-    std::wstring reason;
-    const DWORD error = setup::protectInstallFolder(data.c_str() + 2, data[0] == L'1', reason);
+    forgetMade();
+    std::wstring reason, made;
+    const DWORD error = setup::protectInstallFolder(data.c_str() + 2, data[0] == L'1', reason, made);
+    if (!made.empty()) {
+        const platform::unique_hkey key = choicesKey(KEY_SET_VALUE, true);
+        if (!key || RegSetValueExW(key.get(), kMadeValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(made.c_str()),
+                                   static_cast<DWORD>((made.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS) {
+            // Without the record a rollback could not remove them: none made.
+            setup::restoreInstallFolder(L"", made);
+            return refuse(session, data.substr(2), L"What the installer made could not be recorded.");
+        }
+    }
     if (error == ERROR_SUCCESS) return ERROR_SUCCESS;
     if (reason.empty()) reason = L"It could not be protected (error " + std::to_wstring(error) + L").";
     return refuse(session, data.substr(2), reason);
 }
 
-// Rollback: the owners and lists ProtectFolder changed, and the folders it
-// made, as CheckFolder found them.
+// Rollback: the owners and lists ProtectFolder changed, as CheckFolder
+// found them, and the folders ProtectFolder recorded that it made.
 extern "C" __declspec(dllexport) UINT __stdcall RestoreFolder(MSIHANDLE session) {
-    setup::restoreInstallFolder(property(session, L"CustomActionData"));
+    setup::restoreInstallFolder(property(session, L"CustomActionData"), madeKept());
+    forgetMade();
+    return ERROR_SUCCESS;
+}
+
+// Commit: the install stands, and the record of what it made goes.
+extern "C" __declspec(dllexport) UINT __stdcall ForgetFolders(MSIHANDLE) {
+    forgetMade();
     return ERROR_SUCCESS;
 }
 
@@ -171,23 +229,30 @@ extern "C" __declspec(dllexport) UINT __stdcall StartVarnok(MSIHANDLE session) {
 }
 
 // For the NSIS installer: 0, or an error and `reason` (a text for the user).
-// The check alone, for the folder page; the check and the protection, for
-// the install.
-extern "C" __declspec(dllexport) DWORD __stdcall CheckInstallFolder(const wchar_t* folder, DWORD installed, wchar_t* reason,
-                                                                    DWORD size) {
+// `registered`: the folder its uninstall entry names, if any. The check
+// alone, for the folder page; the check and the protection, for the
+// install.
+extern "C" __declspec(dllexport) DWORD __stdcall CheckInstallFolder(const wchar_t* folder, const wchar_t* registered,
+                                                                    wchar_t* reason, DWORD size) {
     std::wstring why, saved;
-    const DWORD error = setup::checkInstallFolder(folder, installed != 0, why, saved);
+    const DWORD error = setup::checkInstallFolder(folder, setup::sameFolder(registered, folder), why, saved);
     copyReason(why, reason, size);
     return error;
 }
 
-extern "C" __declspec(dllexport) DWORD __stdcall ProtectInstallFolder(const wchar_t* folder, DWORD installed,
+extern "C" __declspec(dllexport) DWORD __stdcall ProtectInstallFolder(const wchar_t* folder, const wchar_t* registered,
                                                                       wchar_t* reason, DWORD size) {
-    std::wstring why;
-    const DWORD error = setup::protectInstallFolder(folder, installed != 0, why);
+    std::wstring why, made;
+    const DWORD error = setup::protectInstallFolder(folder, setup::sameFolder(registered, folder), why, made);
     if (error != ERROR_SUCCESS && why.empty()) why = L"It could not be protected (error " + std::to_wstring(error) + L").";
     copyReason(why, reason, size);
     return error;
+}
+
+// For the NSIS installer and uninstaller: 1 when it ended a Varnok running
+// from `folder` or `registered`, else 0.
+extern "C" __declspec(dllexport) DWORD __stdcall StopVarnok(const wchar_t* folder, const wchar_t* registered) {
+    return setup::stopVarnok({folder, registered}) ? 1 : 0;
 }
 
 // For the NSIS installer: 0 when the desktop's shell runs as the account
