@@ -46,6 +46,14 @@ public:
     // is written back now. Nothing else is written, and no tick runs after it.
     void sessionEnding() { dispatch({Event::SessionEnd}); }
 
+    // Runs the question's path once without showing it (its display of a
+    // page, its measuring, the guard's set-up), so that the first question
+    // costs what later ones do.
+    void prepareQuestion() {
+        questionAbout(L"http://www.example.com/");
+        dialogs_.prepareQuestion();
+    }
+
     bool asking() const { return state_.in<phase::Asking>() || state_.in<phase::Telling>(); }
     bool wantsChangeSignals() const { return listening(state_, clock_.now()); }
 
