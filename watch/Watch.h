@@ -42,7 +42,8 @@ public:
     void cmdChange_Click() { dispatch({Event::ChangeBegun}); }
     // Exit, the end of the session, or an installer closing Varnok. An
     // open question counts as answered No, and so does any value that may
-    // stand unasked (a box was open, or a held value waits): the reference
+    // stand unasked (a box was open, a held value waits, or a page was
+    // written since the last read, which a last read finds): the reference
     // is written back now. Nothing else is written, and no tick runs after it.
     void sessionEnding() { dispatch({Event::SessionEnd}); }
 
