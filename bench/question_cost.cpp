@@ -3,10 +3,14 @@
 // through its path), the status caption, the question's display of the
 // value (measured against the pages the user knows) and its fitting on the screen. Prints the median of
 // each step in microseconds, for the bench's own values and for hostile ones.
+// "question_cost first [prepared]" times each step once, in a fresh process
+// (after the preparation that Varnok makes on its first safety tick):
+// what the first question costs.
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +18,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "store/RegEdit.h"
 #include "ui/win32/EventLoop.h"
+#include "ui/win32/QuestionGuard.h"
 #include "ui/win32/Win32Dialogs.h"
 #include "question/QuestionText.h"
 
@@ -31,9 +36,15 @@ double medianMicroseconds(F&& step, int runs = 201) {
     return us[runs / 2];
 }
 
+double onceMicroseconds(const std::function<void()>& step) {
+    const auto start = std::chrono::steady_clock::now();
+    step();
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+}
+
 } // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     HWND main = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"cost", WS_OVERLAPPEDWINDOW, 0, 0, 400, 120, nullptr,
                                 nullptr, instance, nullptr);
@@ -46,6 +57,23 @@ int wmain() {
 
     platform::Win32Registry registry;
     const RegEdit store{registry};
+    if (argc >= 2 && std::wstring(argv[1]) == L"first") {
+        const auto question = [&](const std::wstring& page) {
+            return L"HomePage has been changed to '" + watch::shownInQuestion(page) + L"'! Do you wish to keep this setting?";
+        };
+        if (argc == 3) {
+            dialogs.questionFits(question(L"http://www.example.com/"));
+            dialogs.prepareQuestion();
+            Sleep(1000);
+        }
+        std::wstring text;
+        const double read = onceMicroseconds([&] { store.ReadStartPage(StartPageKey); });
+        const double display = onceMicroseconds([&] { text = question(L"http://changed.example/17"); });
+        const double fits = onceMicroseconds([&] { dialogs.questionFits(text); });
+        const double guard = onceMicroseconds([] { const ui::QuestionGuard g; });
+        std::printf("first read %.1f display %.1f fitting %.1f guard %.1f\n", read, display, fits, guard);
+        return 0;
+    }
     std::printf("reading the value: %.1f us through the key kept open, %.1f us through its path\n",
                 medianMicroseconds([&](int) { store.ReadStartPage(StartPageKey); }),
                 medianMicroseconds([&](int) {

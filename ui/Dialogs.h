@@ -18,6 +18,8 @@ public:
     // Whether a question with this text lies wholly on its screen, buttons
     // included.
     virtual bool questionFits(const std::wstring& text) const = 0;
+    // Sets up what the next question needs, without showing it.
+    virtual void prepareQuestion() {}
     // OK, information icon.
     virtual void inform(const std::wstring& text, const std::wstring& title) = 0;
     // OK, exclamation icon: something the user asked for did not happen.

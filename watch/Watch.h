@@ -48,9 +48,18 @@ public:
     void cmdChange_Click() { dispatch({Event::ChangeBegun}); }
     // Exit, the end of the session, or an installer closing Varnok. An
     // open question counts as answered No, and so does any value that may
-    // stand unasked (a box was open, or a held value waits): the reference
+    // stand unasked (a box was open, a held value waits, or a page was
+    // written since the last read, which a last read finds): the reference
     // is written back now. Nothing else is written, and no tick runs after it.
     void sessionEnding() { dispatch({Event::SessionEnd}); }
+
+    // Runs the question's path once without showing it (its display of a
+    // page, its measuring, the guard's set-up), so that the first question
+    // costs what later ones do.
+    void prepareQuestion() {
+        questionAbout(L"http://www.example.com/");
+        dialogs_.prepareQuestion();
+    }
 
     bool asking() const { return state_.in<phase::Asking>() || state_.in<phase::Telling>(); }
     // Whether a change signal of this source would be acted on now.

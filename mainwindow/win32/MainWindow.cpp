@@ -1,5 +1,7 @@
 #include "mainwindow/win32/MainWindow.h"
 
+#include <utility>
+
 #include "ui/Twips.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/Win32PopupMenu.h"
@@ -242,6 +244,9 @@ void MainWindow::onTimer(UINT_PTR id) {
         // is found within a second.
         s_.store.ForgetOpenKeys();
         tickIfWatching();
+        // On the first safety tick, not in the start-up: the first question
+        // then costs what later ones do.
+        if (!std::exchange(questionPrepared_, true) && form_) form_->watch().prepareQuestion();
     }
     if (s_.Timer1.delayedTickDue(id)) tickIfWatching();
     if (id == IDT_TRAY_RETRY) parts_->tray.retryTimer_Timer();

@@ -94,6 +94,7 @@ private:
     ui::ControlFonts fonts_;
     std::unique_ptr<Parts> parts_;
     std::optional<Form1> form_;
+    bool questionPrepared_ = false;
 };
 
 } // namespace mainwindow

@@ -49,6 +49,12 @@ QuestionGuard::QuestionGuard() : outer_(current) {
 
 QuestionGuard::~QuestionGuard() { current = outer_; }
 
+void QuestionGuard::prepare() {
+    const QuestionGuard hooks;
+    const platform::unique_hwinevent foreground(SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                                                onForeground, 0, 0, WINEVENT_OUTOFCONTEXT));
+}
+
 LRESULT CALLBACK QuestionGuard::onCreation(int code, WPARAM wParam, LPARAM lParam) {
     const auto w = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_CREATEWND && current && !current->box_ && isDialog(w)) current->adopt(w);

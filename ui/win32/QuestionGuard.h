@@ -24,6 +24,9 @@ public:
     // Whether every hook is set: without them the box must not be shown,
     // since it would take a click or a key at once.
     bool ready() const { return creation_ && keys_ && buttons_; }
+    // Sets and removes every hook once: a program's first hooks cost more
+    // than later ones.
+    static void prepare();
 
 private:
     static LRESULT CALLBACK onCreation(int code, WPARAM wParam, LPARAM lParam);

@@ -136,6 +136,8 @@ void Win32Dialogs::inform(const std::wstring& text, const std::wstring& title) {
     MessageBoxW(owner_, text.c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
+void Win32Dialogs::prepareQuestion() { QuestionGuard::prepare(); }
+
 void Win32Dialogs::warn(const std::wstring& text, const std::wstring& title) {
     MessageBoxW(owner_, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
 }

@@ -19,6 +19,7 @@ public:
     bool questionFits(const std::wstring& text) const override;
     void inform(const std::wstring& text, const std::wstring& title) override;
     void warn(const std::wstring& text, const std::wstring& title) override;
+    void prepareQuestion() override;
     std::wstring inputBox(const std::wstring& prompt, const std::wstring& title, const std::wstring& initial) override;
 
 private:
