@@ -87,6 +87,11 @@ std::vector<std::uint32_t> skeletonOf(const std::vector<std::uint32_t>& label) {
 }
 
 std::vector<std::uint32_t> mappedLabel(const std::vector<std::uint32_t>& label) {
+    if (std::all_of(label.begin(), label.end(), [](std::uint32_t c) { return c < 0x80; })) {
+        std::vector<std::uint32_t> out(label);
+        for (std::uint32_t& c : out) c = c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+        return out;
+    }
     const std::vector<std::uint32_t> marks = decomposed(label);
     std::vector<std::uint32_t> out;
     size_t starter = SIZE_MAX;

@@ -73,28 +73,45 @@ size_t topLevelOf(const std::vector<LabelAt>& host) {
     return tld;
 }
 
-// A host as the browser opens it, label by label, and its skeleton.
+// A host as the browser opens it, label by label (without a final dot's
+// empty one), and its skeleton.
 struct HostReading {
     std::vector<Label> mapped;
     std::vector<std::uint32_t> skeleton;
 };
-HostReading readingOf(const std::vector<LabelAt>& host) {
+HostReading readingOf(std::vector<Label> read) {
+    if (read.size() > 1 && read.back().empty()) read.pop_back();
     HostReading h;
-    for (size_t i = 0; i <= topLevelOf(host); ++i) h.mapped.push_back(mappedLabel(host[i].read));
+    for (const Label& l : read) h.mapped.push_back(mappedLabel(l));
     h.skeleton = hostSkeleton(h.mapped);
     return h;
+}
+
+// The host of a page, label by label, as the browser reads it.
+std::vector<Label> hostLabelsOf(const std::wstring& page) {
+    const Address a = addressIn(page);
+    if (a.end == 0 || a.host.empty()) return {};
+    const std::wstring host = asRead(page, a.host);
+    std::vector<Label> labels(1);
+    for (size_t i = 0; i < host.size();) {
+        const chars::CodePoint cp = chars::codePointAt(host, i);
+        if (isHostSeparator(host[i])) labels.emplace_back();
+        else labels.back().push_back(cp.c);
+        i = cp.to;
+    }
+    return labels;
 }
 
 // Whether the host reads as one of the known pages' but is another.
 bool passesForKnown(const std::vector<LabelAt>& host, const std::vector<std::wstring>& known) {
     if (known.empty()) return false;
-    const HostReading h = readingOf(host);
+    std::vector<Label> read;
+    for (const LabelAt& l : host) read.push_back(l.read);
+    const HostReading h = readingOf(std::move(read));
     return std::any_of(known.begin(), known.end(), [&h](const std::wstring& page) {
-        const Address a = addressIn(page);
-        if (a.end == 0 || a.host.empty()) return false;
-        std::vector<LabelAt> labels;
-        splitInto(labels, page, a.host, false, false);
-        const HostReading k = readingOf(labels);
+        std::vector<Label> labels = hostLabelsOf(page);
+        if (labels.empty()) return false;
+        const HostReading k = readingOf(std::move(labels));
         return k.skeleton == h.skeleton && k.mapped != h.mapped;
     });
 }
@@ -129,7 +146,10 @@ std::vector<Piece> addressPart(std::wstring_view s, const Address& a, bool ascii
     const bool tldAsWritten = isAscii(tld.kept) || (!asciiOnly && readableTopLevel(tld.kept, others));
     const TopLevelDomain domain = topLevelDomain(tld.read, !tldAsWritten);
     // A host that reads as a page this user knows, but is not it, in ASCII.
-    const bool likeKnown = !asciiOnly && passesForKnown(host, known);
+    // (Only a label beyond ASCII could show otherwise: an ASCII host is spared the reading.)
+    const bool likeKnown = !asciiOnly &&
+                           std::any_of(host.begin(), host.end(), [](const LabelAt& l) { return !isAscii(l.kept); }) &&
+                           passesForKnown(host, known);
     const auto show = [&](const std::vector<LabelAt>& labels, Span part, bool isHost) {
         for (const LabelAt& l : labels) {
             const bool asWritten =

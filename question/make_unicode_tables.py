@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """Writes the character tables that the question's display reads, from the
-Unicode Character Database (Debian's unicode-data) and the confusables and
-identifier data of UTS #39 (ICU's spoof checker, through PyICU), and the
-mapping that browsers apply to a host label before they encode it (UTS #46,
-ICU's uts46 data).
+Unicode Character Database (Debian's unicode-data: categories, Scripts and
+Script_Extensions), the identifier status, confusables and skeletons of
+UTS #39 (ICU's spoof checker, through PyICU; ICU's recommended and inclusion
+sets together are Identifier_Status = Allowed), and the mapping that
+browsers apply to a host label before they encode it (UTS #46, ICU's uts46
+data).
 
 usage: make_unicode_tables.py UCD_DIR OUTPUT.h
 """
