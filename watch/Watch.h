@@ -57,7 +57,7 @@ public:
     // page, its measuring, the guard's set-up), so that the first question
     // costs what later ones do.
     void prepareQuestion() {
-        questionAbout(L"http://www.example.com/");
+        if (startPage_ < sources_.size()) questionAbout(startPage_, L"http://www.example.com/");
         dialogs_.prepareQuestion();
     }
 

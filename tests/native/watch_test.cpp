@@ -582,7 +582,9 @@ TEST(WatchSources, EachAskedInItsOwnWordsAndPutBack) {
         EXPECT_EQ(lblStatus.text, row.status) << row.what;
         if (row.status == kPolicy) {
             EXPECT_EQ(registry.writes, writesBefore) << row.what << ": a policy is never written";
-            if (!dialogs.shown.empty()) EXPECT_EQ(dialogs.shown[0].kind, L"information") << row.what;
+            if (!dialogs.shown.empty()) {
+                EXPECT_EQ(dialogs.shown[0].kind, L"information") << row.what;
+            }
         }
     }
 }
