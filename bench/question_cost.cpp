@@ -59,7 +59,7 @@ int wmain(int argc, wchar_t** argv) {
     const RegEdit store{registry};
     if (argc >= 2 && std::wstring(argv[1]) == L"first") {
         const auto question = [&](const std::wstring& page) {
-            return L"HomePage has been changed to '" + watch::shownInQuestion(page) + L"'! Do you wish to keep this setting?";
+            return L"HomePage has been changed to '" + question::shownInQuestion(page) + L"'! Do you wish to keep this setting?";
         };
         if (argc == 3) {
             dialogs.questionFits(question(L"http://www.example.com/"));

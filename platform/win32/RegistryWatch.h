@@ -48,8 +48,8 @@ private:
         std::wstring path;
         DWORD filter;
         bool link = false; // the key at the path itself, not its target
-        unique_hkey key;   // empty for the root, the predefined handle
-        unique_handle event;
+        unique_hkey key{}; // empty for the root, the predefined handle
+        unique_handle event{};
         bool armed = false;
         // A key that is missing, or a link watch on a key that is no link:
         // looked at again only when the keys above report a change, not on
