@@ -46,18 +46,23 @@ std::uint32_t composed(std::uint32_t first, std::uint32_t second) {
     return c != std::end(u::kCompositions) && c->first == first && c->second == second ? c->composite : 0;
 }
 
+// `c` as a table maps it: itself when unmapped, one code point kept in the
+// entry, or a run of the table's pool.
+void appendMapped(std::vector<std::uint32_t>& out, std::uint32_t c, const u::Mapping* m, const std::uint32_t* pool) {
+    const std::uint32_t length = m ? m->cpAndLength & 0xFF : 1;
+    if (!m) {
+        out.push_back(c);
+    } else if (length == 1) {
+        out.push_back(m->to);
+    } else {
+        out.insert(out.end(), pool + m->to, pool + m->to + length);
+    }
+}
+
 std::vector<std::uint32_t> decomposed(const std::vector<std::uint32_t>& label) {
     std::vector<std::uint32_t> out;
     for (std::uint32_t c : label) {
-        const u::Mapping* m = mappingOf(c);
-        const std::uint32_t length = m ? m->cpAndLength & 0xFF : 1;
-        if (!m) {
-            out.push_back(c);
-        } else if (length == 1) {
-            out.push_back(m->to);
-        } else {
-            out.insert(out.end(), u::kMappedPool + m->to, u::kMappedPool + m->to + length);
-        }
+        appendMapped(out, c, mappingOf(c), u::kMappedPool);
     }
     // Marks in canonical order: by their class, each class in the order written.
     for (size_t i = 1; i < out.size(); ++i) {
@@ -73,15 +78,7 @@ std::vector<std::uint32_t> skeletonOf(const std::vector<std::uint32_t>& label) {
     std::vector<std::uint32_t> out;
     for (std::uint32_t c : decomposed(label)) {
         if (combiningClass(c) != 0 || chars::has(c, u::kMark)) continue; // diacritics
-        const u::Mapping* m = find(u::kSkeletons, c);
-        const std::uint32_t length = m ? m->cpAndLength & 0xFF : 1;
-        if (!m) {
-            out.push_back(c);
-        } else if (length == 1) {
-            out.push_back(m->to);
-        } else {
-            out.insert(out.end(), u::kSkeletonPool + m->to, u::kSkeletonPool + m->to + length);
-        }
+        appendMapped(out, c, find(u::kSkeletons, c), u::kSkeletonPool);
     }
     return out;
 }
