@@ -256,6 +256,8 @@ DWORD setOwnerAndList(HANDLE handle, PSECURITY_DESCRIPTOR descriptor) {
 // does not share that.
 constexpr DWORD kChange = READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES;
 constexpr DWORD kShareNoDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// Tries to move a folder made anew, 100 ms apart.
+constexpr int kMoveAttempts = 30;
 
 // One line each, "path|owner and list", for the install folder when it is
 // kept, then for each file in it; nothing for one that is made.
@@ -279,11 +281,29 @@ bool deleteHeld(const Opened& opened) {
 // Everything in the folder at `path`, then the folder, each held without
 // sharing deletion while it is worked on, so that nothing on the way can be
 // renamed or swapped for a link. What cannot be deleted stays.
+// What a folder holds, read through the handle held on it: a search by its
+// name would need that handle to share deletion.
+std::vector<std::wstring> listHeld(HANDLE folder) {
+    std::vector<std::wstring> names;
+    alignas(8) BYTE buffer[16384];
+    for (auto kind = FileIdBothDirectoryRestartInfo;
+         GetFileInformationByHandleEx(folder, kind, buffer, sizeof buffer); kind = FileIdBothDirectoryInfo) {
+        for (BYTE* at = buffer;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+            const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") names.push_back(name);
+            if (!entry->NextEntryOffset) break;
+            at += entry->NextEntryOffset;
+        }
+    }
+    return names;
+}
+
 void removeTree(const std::wstring& path, const Opened& folder) {
-    std::vector<std::wstring> names, ignored;
-    if (folder.folder && readContents(path, names, ignored)) names.insert(names.end(), ignored.begin(), ignored.end());
+    const std::vector<std::wstring> names = folder.folder ? listHeld(folder.handle.get()) : std::vector<std::wstring>();
     for (const std::wstring& name : names) {
-        const Opened item = openItself(path + L"\\" + name, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        const Opened item =
+            openItself(path + L"\\" + name, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE);
         if (item.error != ERROR_SUCCESS) continue;
         if (item.folder) removeTree(path + L"\\" + name, item);
         deleteHeld(item);
@@ -320,7 +340,14 @@ DWORD makeFolders(const setup::InstallFolderFacts& facts, size_t makeFrom, std::
 // deletion blocks the move: then nothing changes.
 DWORD renewFolder(const setup::InstallFolderFacts& facts, const FileId& decided, std::wstring& reason,
                   std::vector<setup::MadeFolder>& made) {
-    const Opened old = openItself(facts.path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    // A scanner, an indexer or a program just ended may hold it a moment;
+    // one that keeps it open makes the install refuse.
+    Opened old;
+    for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
+        if (attempt) Sleep(100);
+        old = openItself(facts.path, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        if (old.error != ERROR_SHARING_VIOLATION && old.error != ERROR_ACCESS_DENIED) break;
+    }
     if (old.error == ERROR_SHARING_VIOLATION || old.error == ERROR_ACCESS_DENIED) {
         reason = L"It was open to users other than administrators, so it is replaced by a new folder, but another "
                  L"program holds it or a file in it open. Close that program, or restart Windows, and install again.";
@@ -331,19 +358,26 @@ DWORD renewFolder(const setup::InstallFolderFacts& facts, const FileId& decided,
         reason = facts.path + L" changed while the installer replaced it.";
         return ERROR_ACCESS_DENIED;
     }
-    // A name in the same folder: a rename by handle to a bare name stays there.
+    // Beside it, by its full name in the object manager's form: a bare name
+    // would be taken relative to the current folder under Wine.
     const std::wstring leaf = facts.path.substr(facts.path.find_last_of(L'\\') + 1);
+    const std::wstring parent = facts.path.substr(0, facts.path.size() - leaf.size());
     const auto rename = [&](const std::wstring& name) {
-        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+        const std::wstring to = L"\\??\\" + parent + name;
+        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t));
         auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-        info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-        std::copy(name.begin(), name.end(), info->FileName);
+        info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+        std::copy(to.begin(), to.end(), info->FileName);
         return SetFileInformationByHandle(old.handle.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size()))
                    ? ERROR_SUCCESS
                    : GetLastError();
     };
     const std::wstring aside = leaf + L"~" + std::to_wstring(GetCurrentProcessId()) + L".old";
     DWORD error = rename(aside);
+    for (int attempt = 1; error != ERROR_SUCCESS && attempt < kMoveAttempts; ++attempt) {
+        Sleep(100);
+        error = rename(aside);
+    }
     if (error != ERROR_SUCCESS) {
         reason = L"It was open to users other than administrators, so it is replaced by a new folder, but it could "
                  L"not be moved aside (error " + std::to_wstring(error) + L"). Close the programs that use it, or "
@@ -355,7 +389,12 @@ DWORD renewFolder(const setup::InstallFolderFacts& facts, const FileId& decided,
         rename(leaf);
         return error;
     }
-    removeTree(facts.path.substr(0, facts.path.size() - leaf.size()) + aside, old);
+    removeTree(parent + aside, old);
+    // Wine deletes a folder on its handle's close by the name it was opened
+    // with; once more by its new name, if it is still the same folder.
+    old.handle.reset();
+    const Opened again = openItself(parent + aside, DELETE | FILE_READ_ATTRIBUTES, kShareNoDelete);
+    if (again.folder && again.id == decided) deleteHeld(again);
     return ERROR_SUCCESS;
 }
 

@@ -196,9 +196,10 @@ first=$(installed_varnok_pids)
 starter=$(varnok_started_by "$trace")
 [[ $starter == *\\explorer.exe ]] || fail "varnok.exe was started by '$starter', not by explorer.exe"
 start_decoy
-took=$(date +%s%N)
+took=$(date +%s%N) kept_id=$(stat -c %i "$inst")
 wine_run "$setup" /S || fail "the second installer exited with $?"
 echo "   the install took $((($(date +%s%N) - took) / 1000000)) ms beside a decoy window"
+[ "$(stat -c %i "$inst")" = "$kept_id" ] || fail "the update replaced a folder only administrators could write"
 check_decoy "the second installer"
 for pid in $first; do
     state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null)
@@ -291,7 +292,7 @@ wine_run "$setup" /S /NOSTART; status=$?
 kill "$holder_job" 2>/dev/null; wait "$holder_job" 2>/dev/null; rm -f "$log.held"
 wine_run "$setup" /S /NOSTART || fail "the update exited with $?"
 [ "$(stat -c %i "$inst" 2>/dev/null)" != "$old_id" ] || fail "the update installed into the folder others could write"
-left=$(ls -A "$inst/.." | grep -F 'Varnok~')
+left=$(ls -A "$inst/.." . | grep -F 'Varnok~')
 [ -z "$left" ] || fail "the old folder is left as $left"
 check_installed
 
@@ -622,9 +623,10 @@ group "MSI: an upgrade over a folder others could write makes it anew, the old o
 wine_run msiexec /i "$msi_win" /qn || fail "msiexec /i exited with $?"
 chmod o+w "$inst" && : >"$inst/version.dll"
 old_id=$(stat -c %i "$inst")
-wine_run msiexec /i "$later_msi_win" /qn || fail "the upgrade exited with $?"
+wine_run msiexec /i "$later_msi_win" /qn /l*v "$msi_log_win" \
+    || fail "the upgrade exited with $?: $(grep -a 'cannot be installed' "$WINEPREFIX/drive_c/varnok-msi.log" | tr -d '\0')"
 [ "$(stat -c %i "$inst" 2>/dev/null)" != "$old_id" ] || fail "the upgrade installed into the folder others could write"
-left=$(ls -A "$inst/.." | grep -F 'Varnok~')
+left=$(ls -A "$inst/.." . | grep -F 'Varnok~')
 [ -z "$left" ] || fail "the old folder is left as $left"
 check_msi_installed "$later_version"
 wine_run msiexec /x "$later_msi_win" /qn || fail "msiexec /x exited with $?"
